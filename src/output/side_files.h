@@ -1,0 +1,13 @@
+// The side files written after the parse from the translation state.
+#pragma once
+
+// "<module>.deriv": counts and names for the tools that process the
+// generated code further.
+void szelkName_deriv_file();
+// "<module>.param": parameter access macros and the DoubleRec record type.
+void szelkName_param_file();
+
+// The stem of the side files and stage outputs: the lower-case module name,
+// or, for an input without a module header, the stem the driver chose.
+const char *zelk_output_stem();
+void zelk_set_default_stem(const char *stem);

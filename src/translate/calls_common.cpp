@@ -1,0 +1,49 @@
+#include "translate/calls_common.h"
+
+#include "driver/diagnostics.h"
+#include "symbols/state.h"
+
+namespace {
+
+void end_argument(std::string &out, int func, const char *name, const char *args_text, int m,
+                  const std::string &arg, bool last) {
+    const ZelkAnalFuncRec &f = ZelkFunclist[func];
+    if (m > f.FuncNbArg) {
+        zelk_error("!! Internal Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
+                   "number:%d .\n",
+                   name, m, f.FuncNbArg, name, args_text, ZelkCurLineNumber);
+    }
+    bool pointer = m <= f.FuncNbArg && f.FuncArg[m - 1].isptr;
+    out += pointer ? " &(" : " ";
+    out += arg;
+    if (pointer) out += ")";
+    out += last ? ")" : ",";
+}
+
+}  // namespace
+
+void zelk_convert_call_arguments(std::string &out, int func, const char *name,
+                                 const char *args_text) {
+    int depth = 0;
+    int m = 0;
+    std::string arg;
+    for (const char *p = args_text; *p; ++p) {
+        char c = *p;
+        if (c == '(') {
+            ++depth;
+            arg += c;
+        } else if (c == ',' && depth == 0) {
+            end_argument(out, func, name, args_text, ++m, arg, false);
+            arg.clear();
+        } else if (p[1] == '\0') {
+            arg += c;
+            end_argument(out, func, name, args_text, ++m, arg, true);
+            break;
+        } else if (c == ')') {
+            --depth;
+            arg += c;
+        } else {
+            arg += c;
+        }
+    }
+}

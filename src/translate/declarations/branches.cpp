@@ -1,0 +1,35 @@
+// Branch declarations: "branch (a, b) br;" names the branch between two
+// nodes (or from one node to ground) so that V(br) and I(br) <+ ... can use
+// the node list; the name is also declared as a module real variable.
+#include <string>
+
+#include "driver/trace.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/declarations/collisions.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+
+void tr_branch_declaration(zelksymrec *nodes, zelksymrec *name) {
+    ztrace("Debug:***  START   TK_BRANCH    declare   LineNumber:%d   NbArg:%d  $2:%ld:'%s','%s't:%d  "
+           "$4:%ld:'%s','%s't:%d \n",
+           ZelkCurLineNumber, nodes->nbarg, zid(nodes), zname(nodes), zval(nodes), ztype(nodes),
+           zid(name), zname(name), zval(name), ztype(name));
+    ZelkPrintLevel = 1;
+    zout_line_marker();
+    // Always a plain newline, also inside a text macro definition.
+    zout_text("\n");
+    std::string branch = name->val ? name->val : name->name;
+    zout("%*c/* branch (%s) == %s */", ZelkPrintLevel, ' ', zs(nodes->val), branch.c_str());
+    // A repeated name is accepted silently; the first node list stays.
+    if (zelk_lookup_branch(branch.c_str()) >= 0) return;
+    ZelkSingleNameBranchRec rec;
+    rec.name = zelk_strdup(branch.c_str());
+    rec.val = zelk_strdup(zs(nodes->val));
+    zelk_append(ZelkModSbranchArg, ZelkModSbranchNbArg, rec);
+    zelk_register_branch(ZelkModSbranchNbArg - 1);
+    zelk_append_name(ZelkModRealArg, ZelkModRealNbArg, branch.c_str());
+    zelk_names_added(ZK_REAL, branch.c_str(), ZelkModRealNbArg - 1);
+    zout_text("\n");
+    zout("%*cDoubleRec  %s ;", ZelkPrintLevel, ' ', branch.c_str());
+}

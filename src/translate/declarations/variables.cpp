@@ -1,0 +1,133 @@
+// Variable declarations: real, integer and genvar, at module level (file
+// scope C variables) and as statements (analog function arguments and
+// locals, or declarations local to a named block).
+#include <string>
+#include <vector>
+
+#include "driver/diagnostics.h"
+#include "driver/trace.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/declarations/collisions.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+#include "translate/names.h"
+
+void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
+    switch (kind) {
+        case ZELK_REAL:
+            ztrace("Debug:***  START   REAL   declare (1)  LineNumber:%d   NbArg:%d    $2:%ld "
+                   "'%s','%s' type:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            break;
+        case ZELK_INTEGER:
+            ztrace("Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld "
+                   "'%s','%s' type:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            break;
+        case ZELK_GENVAR:
+            ztrace("Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    "
+                   "$2:%ld:'%s','%s't:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            break;
+    }
+    ZelkPrintLevel = 1;
+
+    char **&names = kind == ZELK_REAL ? ZelkModRealArg : kind == ZELK_INTEGER ? ZelkModIntArg : ZelkModGenvArg;
+    int &count = kind == ZELK_REAL ? ZelkModRealNbArg : kind == ZELK_INTEGER ? ZelkModIntNbArg : ZelkModGenvNbArg;
+    ZelkNameKind name_kind = kind == ZELK_REAL ? ZK_REAL : kind == ZELK_INTEGER ? ZK_INT : ZK_GENV;
+    for (const std::string &name : zelk_split_names(list->val)) {
+        zelk_append_name(names, count, name.c_str());
+        zelk_names_added(name_kind, name.c_str(), count - 1);
+    }
+
+    zout_line_marker();
+    zout_line_break();
+    // One C declaration declares all the names of the list.
+    zout(kind == ZELK_REAL ? "%*cDoubleRec  %s ;" : "%*cint  %s ;", ZelkPrintLevel, ' ', zs(list->val));
+
+    if (ZelkDefineOn == 1) return;
+    zelk_check_module_variables(kind, zs(list->val));
+}
+
+void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
+    switch (kind) {
+        case ZELK_REAL:
+            ztrace("Debug:***  START   REAL   declare (2)  LineNumber:%d   NbArg:%d    $2:%ld "
+                   "'%s','%s' type:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            break;
+        case ZELK_INTEGER:
+            ztrace("Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld "
+                   "'%s','%s' type:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            ZelkPrintLevel = 1;
+            break;
+        case ZELK_GENVAR:
+            ztrace("Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    "
+                   "$2:%ld '%s','%s' type:%d \n",
+                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+            ZelkPrintLevel = 1;
+            break;
+    }
+
+    const char *text = zs(list->val);
+    switch (kind) {
+        case ZELK_REAL: zout("\n/* real %s */", text); break;
+        case ZELK_INTEGER: zout("/* integer %s */\n", text); break;
+        case ZELK_GENVAR: zout("/* genvar %s */\n", text); break;
+    }
+
+    bool in_function = ZelkAnalogFuncOn == 1;
+    bool misplaced = kind == ZELK_REAL ? !in_function && ZelkBeginBlockOn < 1 : !in_function;
+    if (misplaced) {
+        static const char *const words[] = {"real", "integer", "genvar"};
+        zelk_error("!! Error found in line number:%d : '%s' declare  should be outside of Analog "
+                   "block ?? .\n",
+                   ZelkCurLineNumber, words[kind]);
+    }
+
+    if (!in_function) {
+        // Inside a named block of the analog block, reals and integers become
+        // declarations local to the block.
+        if (ZelkBeginBlockOn >= 1 && kind == ZELK_REAL) {
+            ztrace("Debug:***  START   REAL   declare : LineNumber:%d   $2:'%s','%s'   pbuf:'%s'  "
+                   "NbAnalogFunc:%d  \n",
+                   ZelkCurLineNumber, list->name, text, "", ZelkNbAnalogFunc);
+            zout_line_break();
+            zout("%*cDoubleRec %s ;", ZelkPrintLevel, ' ', text);
+        } else if (ZelkBeginBlockOn >= 1 && kind == ZELK_INTEGER) {
+            ztrace("Debug:***  START INTEG:2     declare : LineNumber:%d   $2:'%s','%s'   pbuf:'%s'  "
+                   "NbAnalogFunc:%d  \n",
+                   ZelkCurLineNumber, list->name, text, "", ZelkNbAnalogFunc);
+            zout_line_break();
+            zout("%*cint       %s ;", ZelkPrintLevel, ' ', text);
+        }
+        return;
+    }
+
+    // Inside an analog function: type the arguments, collect the locals.
+    int func = ZelkNbAnalogFunc - 1;
+    ZelkAnalFuncRec &f = ZelkFunclist[func];
+    if (kind == ZELK_REAL) ZelkPrintLevel = 1;
+    std::vector<std::string> names = zelk_split_names(list->val);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const char *name = names[i].c_str();
+        if (kind == ZELK_GENVAR) {
+            zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
+            continue;
+        }
+        int arg = zelk_lookup_func_arg(func, name);
+        if (arg >= 0)
+            f.FuncArg[arg].type = kind == ZELK_INTEGER ? 1 : 0;
+        else if (kind == ZELK_INTEGER)
+            zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
+        else
+            zelk_append_name(f.LocRealArg, f.LocRealNbArg, name);
+        if (kind == ZELK_REAL)
+            ztrace("Debug:***  START   REAL   declare : loop %d:   LineNumber:%d   $2:'%s','%s'   "
+                   "pbuf:'%s'  NbAnalogFunc:%d  \n",
+                   i + 1 < names.size() ? 1 : 2, ZelkCurLineNumber, list->name, text, name,
+                   ZelkNbAnalogFunc);
+    }
+}

@@ -1,0 +1,133 @@
+// Probes and calls inside expressions: V(...) and I(...), built-in
+// functions (checked against the built-in table's argument counts), analog
+// functions and text macro instances.
+#include <string>
+
+#include "driver/diagnostics.h"
+#include "driver/trace.h"
+#include "grammar/tokens.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/calls_common.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+
+namespace {
+
+// The argument count check of a built-in; `near_name` and `near_args` fill
+// the message's near field.
+void check_builtin_count(const struct szelkinit &row, const char *name, int n, const char *near_name,
+                         const char *near_args) {
+    if (row.nbarg2 != 0 && n != row.nbarg1 && n != row.nbarg2)
+        zelk_error("!! Error: '%s' Invalid Function arg number:%d (not %d,%d):  near '%s(%s)' in "
+                   "line number:%d .\n",
+                   name, n, row.nbarg1, row.nbarg2, near_name, near_args, ZelkCurLineNumber);
+    else if (row.nbarg2 == 0 && n != row.nbarg1)
+        zelk_error("!! Error: '%s' Invalid Function arg number:%d (not %d):  near '%s(%s)' in line "
+                   "number:%d .\n",
+                   name, n, row.nbarg1, near_name, near_args, ZelkCurLineNumber);
+}
+
+}  // namespace
+
+void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
+    bool flow = probe->type == TK_I;
+    ztrace("Debug :*** NO return   %s   START   LineNumber:%d   $$=%ld:'%s','%s't:%d(TK_V:%d)    "
+           "$2=%ld:'%s','%s't:%d(TK_V:%d)   nbarg:%d \n",
+           flow ? "TK_I" : "TK_V", ZelkCurLineNumber, zid(probe), zname(probe), zval(probe),
+           ztype(probe), TK_V, zid(nodes), zname(nodes), zval(nodes), ztype(nodes), TK_V,
+           nodes->nbarg);
+    const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
+    zelk_setval(probe, zfmt(form, zs(nodes->val)).c_str());
+    probe->type = flow ? TK_I : TK_V;
+}
+
+void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
+    ztrace("Debug :***  TK_FNCT (exp) START   LineNumber:%d   $1:'%s','%s' t:%d(F:%d,AF:%d) na:%d  "
+           "$2:'%s','%s' t:%d \n",
+           ZelkCurLineNumber, zname(call), zval(call), ztype(call), TK_FNCT, TK_ANALFUNC,
+           args->nbarg, zname(args), zval(args), ztype(args));
+    const struct szelkinit *row = zelk_find_builtin(call->name);
+    const char *rname = row ? row->rname : zval(call);
+    if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
+    zelk_setval(call, zfmt("%s(%s)", rname, zs(args->val)).c_str());
+    call->type = TK_FNCT;
+}
+
+void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
+    ztrace("Debug :*** with return  (exp)  TK_ANALFUNC  START   LineNumber:%d     "
+           "$1='%s','%s't:%d(Fnct:%d)    $2='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
+           ZelkCurLineNumber, zname(call), zval(call), ztype(call), TK_FNCT, zname(args), zval(args),
+           ztype(args), TK_FNCT, args->nbarg);
+    const char *name = call->name;
+    const char *args_text = args->val;
+    int func = -1;
+    if (!ZelkDefineOn) {
+        if (name && *name) func = zelk_lookup_function(name);
+        if (func < 0)
+            zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n", name,
+                       name, zs(args_text), ZelkCurLineNumber);
+        else if (ZelkAnalogOn && args->nbarg != ZelkFunclist[func].FuncNbArg)
+            zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
+                       "number:%d .\n",
+                       name, args->nbarg, ZelkFunclist[func].FuncNbArg, name, zs(args_text),
+                       ZelkCurLineNumber);
+    }
+    std::string text = zfmt("%s(", name);
+    if (name && *name && args_text && func >= 0)
+        zelk_convert_call_arguments(text, func, name, args_text);
+    else
+        text += zfmt("%s)", zs(args_text));
+    zelk_setval(call, text.c_str());
+    call->type = TK_ANALFUNC;
+}
+
+zelksymrec *tr_exp_macro(zelksymrec *name) {
+    ztrace("Debug :*** with return MACRO (exp)  TK_VAR  START   LineNumber:%d     "
+           "$2='%s','%s't:%d(V:%d)   \n",
+           ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_VAR);
+    if (!ZelkDefineOn && name->name && *name->name && zelk_lookup_macro(name->name) < 0)
+        zelk_error("!! Error: '%s' not existing ?? :  in line number:%d .\n", name->name,
+                   ZelkCurLineNumber);
+    // The back-quote is dropped; the C preprocessor expands the macro.
+    zelk_setval(name, zfmt(" %s", name->name).c_str());
+    name->type = TK_NEW_EXEC;
+    return name;
+}
+
+zelksymrec *tr_exp_macro_call(zelksymrec *name, zelksymrec *args, int form) {
+    if (form == TK_FNCT) {
+        const char *fmt = "Debug :*** with return MACRO (exp)  TK_FNCT   START   LineNumber:%d     "
+                          "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d\n";
+        ztrace(fmt, ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args),
+               zval(args), ztype(args), TK_FNCT, args->nbarg);
+        // This record also goes to standard output.
+        std::printf(fmt, ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT,
+                    zname(args), zval(args), ztype(args), TK_FNCT, args->nbarg);
+    } else {
+        ztrace("Debug :*** with return MACRO  TK_ANALFUNC  START   LineNumber:%d     "
+               "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
+               ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args),
+               zval(args), ztype(args), TK_FNCT, args->nbarg);
+    }
+    const char *args_text = zs(args->val);
+    if (!ZelkDefineOn && name->name && *name->name) {
+        int mac = zelk_lookup_macro(name->name);
+        if (mac >= 0) {
+            if (ZelkMaclist[mac].MacNbArg != args->nbarg)
+                zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
+                           "number:%d .\n",
+                           name->name, args->nbarg, ZelkMaclist[mac].MacNbArg, name->name, args_text,
+                           ZelkCurLineNumber);
+        } else if (const struct szelkinit *row = zelk_find_builtin(name->name)) {
+            check_builtin_count(*row, name->name, args->nbarg, name->name, args_text);
+        } else {
+            zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n",
+                       name->name, name->name, args_text, ZelkCurLineNumber);
+        }
+    }
+    // The source name, never a built-in's C name.
+    zelk_setval(name, zfmt("%s(%s)", name->name, args_text).c_str());
+    name->type = form;
+    return name;
+}

@@ -1,0 +1,134 @@
+// Analog functions: opening and closing, and the C function header that the
+// first statement of the body writes.
+#include <cstdio>
+
+#include "driver/diagnostics.h"
+#include "driver/trace.h"
+#include "grammar/tokens.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/declarations/collisions.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+
+namespace {
+
+// The earliest parameter (in declaration order) named like one of `names`,
+// or -1.
+int first_parameter_among(char **names, int count) {
+    int best = -1;
+    for (int i = 0; i < count; ++i) {
+        int pos = zelk_names_first(ZK_PARAM, names[i]);
+        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
+    }
+    return best;
+}
+
+int first_parameter_among_args(const ZelkAnalFuncRec &f) {
+    int best = -1;
+    for (int i = 0; i < f.FuncNbArg; ++i) {
+        int pos = zelk_names_first(ZK_PARAM, f.FuncArg[i].name);
+        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
+    }
+    return best;
+}
+
+// Writes the declarations of the arguments of one type (0 real, 1 integer)
+// in the separate-declaration style: "DoubleRec   a, *b;".
+void write_argument_declarations(const ZelkAnalFuncRec &f, unsigned type) {
+    const char *first_ptr = type ? "int  *%s" : "DoubleRec  *%s";
+    const char *first_val = type ? "int   %s" : "DoubleRec   %s";
+    bool any = false;
+    for (int i = 0; i < f.FuncNbArg; ++i) {
+        const ZelkAfArgrec &a = f.FuncArg[i];
+        if (a.type != type) continue;
+        if (!any)
+            zout(a.isptr ? first_ptr : first_val, a.name);
+        else
+            zout(a.isptr ? ", *%s" : ", %s", a.name);
+        any = true;
+    }
+    if (any) zout_text(";\n");
+}
+
+void write_locals(char **names, int count, const char *first) {
+    if (count == 0) return;
+    zout_text("\n");
+    zout(first, ZelkPrintLevel, ' ', names[0]);
+    for (int i = 1; i < count; ++i) zout(", %s", names[i]);
+    zout("%*c;", ZelkPrintLevel, ' ');
+}
+
+}  // namespace
+
+void tr_function_open(zelksymrec *name, int integer) {
+    ztrace("Debug:***  START  ANALOG FUNCTION :%s:  LineNumber:%d  $3:%ld '%s' type:%d(Var:%d)\n",
+           integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
+           TK_VAR);
+    zout_line_marker();
+    ZelkAnalFuncRec f = {};
+    f.name = zelk_strdup(name->name);
+    f.type = integer ? 1 : 0;
+    zelk_append(ZelkFunclist, ZelkNbAnalogFunc, f);
+    zelk_register_function(ZelkNbAnalogFunc - 1);
+    ZelkAnalogFuncOn = 1;
+    ZelkPrintLevel = 1;
+    ZelkAnalogFuncStart = 1;
+    zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
+         name->name);
+}
+
+void tr_function_header() {
+    const ZelkAnalFuncRec &f = *zelk_current_function();
+    zout("\n%s\n%s(", f.type ? "int" : "DoubleRec", f.name);
+    for (int i = 0; i < f.FuncNbArg; ++i)
+        zout(i + 1 < f.FuncNbArg ? " %s," : " %s )\n", f.FuncArg[i].name);
+    // Without arguments the parenthesis stays empty, which is still a valid
+    // old-style definition.
+    if (f.FuncNbArg == 0) zout_text(")\n");
+    write_argument_declarations(f, 0);
+    write_argument_declarations(f, 1);
+    zout("%*c{ ", ZelkPrintLevel, ' ');
+    ZelkPrintLevel += 3;
+    write_locals(f.LocRealArg, f.LocRealNbArg, "%*cDoubleRec   %s");
+    write_locals(f.LocIntArg, f.LocIntNbArg, "%*cint   %s");
+    ZelkAnalogFuncStart = 0;
+}
+
+bool tr_function_close() {
+    ztrace("Debug:***  END  ANALOG FUNCTION :  LineNumber:%d   \n", ZelkCurLineNumber);
+    ZelkPrintLevel -= 3;
+    const ZelkAnalFuncRec &f = *zelk_current_function();
+    zout_text("\n");
+    zout("%*c}\n", ZelkPrintLevel, ' ');
+    zout("/* End of '%s'*/\n\n", f.name);
+
+    zelksymrec *rec = zelkgetsym(f.name);
+    if (rec) rec->type = TK_ANALFUNC;
+
+    int p = first_parameter_among(f.LocRealArg, f.LocRealNbArg);
+    if (p >= 0) {
+        zelk_error("!! Error : Using a Model Parameter name:'%s' also as local Real in Analog "
+                   "Function:'%s' ?? .\n",
+                   ZelkParamList[p].name, f.name);
+        return false;
+    }
+    p = first_parameter_among(f.LocIntArg, f.LocIntNbArg);
+    if (p >= 0) {
+        zelk_error("!! Error : Using the Model Parameter name:'%s' also as local Integer in Analog "
+                   "Function:'%s' ?? .\n",
+                   ZelkParamList[p].name, f.name);
+        return false;
+    }
+    p = first_parameter_among_args(f);
+    if (p >= 0) {
+        zelk_error("!! Error : Using the Model Parameter name:'%s' also as Fuction Argument in "
+                   "Analog Function:'%s' ?? .\n",
+                   ZelkParamList[p].name, f.name);
+        return false;
+    }
+    ZelkPrintLevel = 1;
+    ZelkAnalogFuncOn = 0;
+    ZelkAnalogFuncStart = 0;
+    return true;
+}

@@ -1,0 +1,101 @@
+// Assignments and contributions, and the node lists of probes.
+// A contribution is written in the notation "_V(nodes) <== value" (or _I),
+// which the fourth stage expands; every contribution records its branch key
+// in the potential or flow branch list.
+#include <cstring>
+#include <string>
+
+#include "driver/trace.h"
+#include "grammar/tokens.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+
+namespace {
+
+std::string commas_to_underscores(const char *text) {
+    std::string key = text ? text : "";
+    for (char &c : key)
+        if (c == ',') c = '_';
+    return key;
+}
+
+// Inside an analog function, an output or inout argument is reached through
+// its pointer.
+void assign(zelksymrec *target, zelksymrec *value) {
+    if (ZelkAnalogFuncOn) {
+        int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, target->name);
+        if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
+            char *pointer = zelk_strdup(zfmt(" *%s", target->name).c_str());
+            std::free(target->name);
+            target->name = pointer;
+        }
+    }
+    zelk_setval(target, zs(value->val));
+    target->type = TK_VAR;
+}
+
+}  // namespace
+
+void tr_branchs_one(zelksymrec *node) {
+    ztrace("DEbug :***  branchs  $1:%ld:'%s','%s'  \n", zid(node), zname(node), zval(node));
+    if (!node->val) zelk_setval(node, node->name);
+    node->nbarg = 1;
+}
+
+void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
+    ztrace("DEbug :***  branchs  $1:%ld:'%s'  $3:%ld:'%s'  \n", zid(first), zname(first), zid(second),
+           zname(second));
+    zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
+    first->nbarg = 2;
+}
+
+void tr_assignment(zelksymrec *target, zelksymrec *value) {
+    ztrace("*** linexp   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
+           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
+           ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target), ztype(target),
+           TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
+    assign(target, value);
+}
+
+void tr_for_assignment(zelksymrec *target, zelksymrec *value) {
+    ztrace("*** forlinexp   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
+           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
+           ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target), ztype(target),
+           TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
+    assign(target, value);
+}
+
+void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
+    bool flow = probe->type == TK_I;
+    ztrace("Debug :*** NO return   %s   START   LineNumber:%d   $$:%ld  $2:%ld  $2='%s','%s't:%d(Fnct:%d)"
+           "    $5='%s','%s't:%d(V:%d)  nbarg:%d \n",
+           flow ? "TK_I" : "TK_V", ZelkCurLineNumber, zid(probe), zid(nodes), zname(nodes),
+           zval(nodes), ztype(nodes), TK_FNCT, zname(value), zval(value), ztype(value), TK_VAR,
+           nodes->nbarg);
+    std::string key;
+    std::string written;
+    if (nodes->nbarg != 1) {
+        written = zs(nodes->val);
+        key = commas_to_underscores(nodes->val);
+    } else {
+        // A single name is a declared branch first, a node against ground
+        // otherwise.
+        int branch = zelk_lookup_branch(nodes->val);
+        if (branch >= 0) {
+            written = ZelkModSbranchArg[branch].val;
+            key = commas_to_underscores(ZelkModSbranchArg[branch].val);
+        } else {
+            written = zs(nodes->val);
+            key = written + "_gnd";
+        }
+    }
+    if (flow)
+        zelk_add_branch_key(ZelkModIbranchArg, ZelkModIbranchNbArg, key.c_str());
+    else
+        zelk_add_branch_key(ZelkModVbranchArg, ZelkModVbranchNbArg, key.c_str());
+    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), zs(value->val))
+                           .c_str());
+    probe->type = flow ? TK_I : TK_V;
+}

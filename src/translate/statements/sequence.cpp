@@ -1,0 +1,94 @@
+// Statement lines and blocks: the simple-statement action that writes every
+// assignment, contribution and call, begin ... end blocks, and the statement
+// bodies of text macros.
+#include <cstring>
+
+#include "driver/trace.h"
+#include "grammar/tokens.h"
+#include "symbols/state.h"
+#include "translate/actions.h"
+#include "translate/emit.h"
+#include "translate/lookup.h"
+#include "translate/statements/header.h"
+
+void zelk_write_pending_function_header() {
+    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) tr_function_header();
+}
+
+void tr_simple_statement(zelksymrec *s) {
+    ztrace("Debug:*** NEW_EXEC (linexp):  START   LineNumber:%d   n:%s  v:%s type:%d(V:%d,F:%d, "
+           "AF:%d)  \n",
+           ZelkCurLineNumber, zname(s), zval(s), ztype(s), TK_VAR, TK_FNCT, TK_ANALFUNC);
+    zout_line_marker();
+    zelk_write_pending_function_header();
+    zout_line_break();
+    switch (s->type) {
+        case TK_VAR: {
+            const ZelkAnalFuncRec *f = zelk_current_function();
+            // Assigning to the function's own name returns from it.
+            if (ZelkAnalogFuncOn == 1 && f && std::strcmp(s->name, f->name) == 0)
+                zout("%*creturn ( %s ) ; ", ZelkPrintLevel, ' ', zval(s));
+            else
+                zout("%*c%s=%s ; ", ZelkPrintLevel, ' ', zname(s), zval(s));
+            break;
+        }
+        case TK_FNCT:
+            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
+            if (std::strcmp(zname(s), "strobe") == 0) {
+                zout_line_break();
+                zout("%*cprintf(\"\\n\");", ZelkPrintLevel, ' ');
+            }
+            break;
+        case TK_ANALFUNC:
+            // A macro instance carries its own semicolons.
+            if (zelk_lookup_macro(s->name) >= 0)
+                zout("%*c%s ", ZelkPrintLevel, ' ', zval(s));
+            else
+                zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
+            break;
+        default:
+            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
+            break;
+    }
+}
+
+void tr_named_block_open(zelksymrec *name) {
+    ztrace("Debug:***  START  BEGIN  END  LineNumber:%d  \n", ZelkCurLineNumber);
+    ++ZelkBeginBlockOn;
+    zelk_write_pending_function_header();
+    zout_line_break();
+    zout("%*c{ /* Begin */ ", ZelkPrintLevel, ' ');
+    (void)name;
+}
+
+void tr_named_block_close(zelksymrec *name, zelksymrec *body) {
+    ztrace("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:%d   $3:%ld  '%s'='%s'  \n",
+           ZelkCurLineNumber, zid(name), zname(name), zval(name));
+    zout_line_break();
+    --ZelkBeginBlockOn;
+    zout("%*c} /* End of Begin */", ZelkPrintLevel, ' ');
+    (void)body;
+}
+
+void tr_block_open() {
+    ztrace("Debug:***  START  BEGIN  END  LineNumber:%d  \n", ZelkCurLineNumber);
+    zelk_write_pending_function_header();
+    zout_line_break();
+    zout("%*c{ /* Begin */", ZelkPrintLevel, ' ');
+}
+
+void tr_block_close(zelksymrec *body) {
+    ztrace("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:%d   $3:%ld  '%s'='%s'  \n",
+           ZelkCurLineNumber, zid(body), zname(body), zval(body));
+    zout_line_break();
+    zout("%*c} /* End of Begin */ ", ZelkPrintLevel, ' ');
+}
+
+void tr_error_line(int production) {
+    ztrace("Debug:***  ERROR RECOVERY (%d)  LineNumber:%d  \n", production, ZelkCurLineNumber);
+}
+
+zelksymrec *tr_define_paren_statements(zelksymrec *inner) {
+    ztrace("\n=>  '(...)'  $2='%s'  \n", zval(inner));
+    return inner;
+}
