@@ -1,0 +1,176 @@
+#include "support/harness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char **environ;
+
+namespace zelktest {
+
+namespace {
+
+void remove_tree(const std::string &path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+        for (const std::string &name : list_dir(path)) remove_tree(path + "/" + name);
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+const char *kStubTemplate = R"(#!/bin/sh
+echo "%s $*" >> "%s/_stages.log"
+%s
+exit %d
+)";
+
+void write_stub(const std::string &bindir, const std::string &dir, const char *name,
+                const char *body, int status) {
+    char text[4096];
+    std::snprintf(text, sizeof text, kStubTemplate, name, dir.c_str(), body, status);
+    std::string path = bindir + "/" + name;
+    write_file(path, text);
+    chmod(path.c_str(), 0755);
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    const char *base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/zelktest.XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = buf.data();
+}
+
+TempDir::~TempDir() { remove_tree(path_); }
+
+std::string read_file(const std::string &path, bool *exists) {
+    std::ifstream in(path, std::ios::binary);
+    if (exists) *exists = static_cast<bool>(in);
+    if (!in) return std::string();
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void write_file(const std::string &path, const std::string &content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+bool file_exists(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> list_dir(const std::string &path) {
+    std::vector<std::string> names;
+    DIR *d = opendir(path.c_str());
+    if (!d) return names;
+    while (struct dirent *e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string program(const std::string &name) { return std::string(ZELK_BUILD_DIR) + "/" + name; }
+
+std::string install_stubs(const std::string &dir, const Stubs &stubs) {
+    std::string bindir = dir + "/_bin";
+    mkdir(bindir.c_str(), 0755);
+    if (!stubs.real_cpp)
+        write_stub(bindir, dir, "cpp", "[ -n \"$1\" ] && cat \"$1\"", stubs.cpp_status);
+    if (stubs.real_zelk4th) {
+        symlink(program("zelk4th").c_str(), (bindir + "/zelk4th").c_str());
+    } else {
+        write_stub(bindir, dir, "zelk4th", "[ -n \"$2\" ] && cat \"$1\" > \"$2\"",
+                   stubs.zelk4th_status);
+    }
+    return bindir;
+}
+
+std::vector<std::string> stages_run(const std::string &dir) {
+    std::vector<std::string> stages;
+    std::istringstream in(read_file(dir + "/_stages.log"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string first;
+        if (words >> first) stages.push_back(first);
+    }
+    return stages;
+}
+
+RunResult run(const std::string &dir, const std::vector<std::string> &argv,
+              const std::string &path_prefix, const std::map<std::string, std::string> &env) {
+    std::map<std::string, std::string> vars;
+    for (char **e = environ; *e; ++e) {
+        const char *eq = std::strchr(*e, '=');
+        if (eq) vars[std::string(*e, static_cast<size_t>(eq - *e))] = eq + 1;
+    }
+    if (!path_prefix.empty()) vars["PATH"] = path_prefix + ":" + vars["PATH"];
+    for (const auto &kv : env) vars[kv.first] = kv.second;
+    std::vector<std::string> env_strings;
+    for (const auto &kv : vars) env_strings.push_back(kv.first + "=" + kv.second);
+    std::vector<char *> envp;
+    for (std::string &s : env_strings) envp.push_back(&s[0]);
+    envp.push_back(nullptr);
+    std::vector<std::string> args = argv;
+    std::vector<char *> argp;
+    for (std::string &s : args) argp.push_back(&s[0]);
+    argp.push_back(nullptr);
+
+    // Standard output and error go to files, so that large outputs cannot
+    // block the child.
+    std::string out_path = dir + "/_stdout", err_path = dir + "/_stderr";
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&fa, dir.c_str());
+    pid_t pid;
+    int rc = posix_spawn(&pid, argp[0], &fa, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    RunResult r;
+    if (rc != 0) throw std::runtime_error(std::string("spawn failed: ") + std::strerror(rc));
+    int ws = 0;
+    while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
+    }
+    r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+    r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    unlink(out_path.c_str());
+    unlink(err_path.c_str());
+    return r;
+}
+
+RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &args,
+                     const Stubs &stubs) {
+    std::string bindir = install_stubs(dir, stubs);
+    std::vector<std::string> argv = {program("zelkpp")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run(dir, argv, bindir);
+}
+
+}  // namespace zelktest

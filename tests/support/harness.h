@@ -1,0 +1,62 @@
+// Running the built programs in a scratch directory, with stub stages.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zelktest {
+
+struct RunResult {
+    int status = -1;       // exit status, or 128 + signal
+    std::string out;       // standard output
+    std::string err;       // standard error
+};
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return path_; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string read_file(const std::string &path, bool *exists = nullptr);
+void write_file(const std::string &path, const std::string &content);
+bool file_exists(const std::string &path);
+std::vector<std::string> list_dir(const std::string &path);
+
+// Path of a built program (from the ZELK_BUILD_DIR the tests are built with).
+std::string program(const std::string &name);
+
+// Stub stages in `dir`/_bin: each appends its name and arguments to
+// `dir`/_stages.log, does what the real stage would do with its files
+// (cpp copies its input to standard output; zelk4th copies IN to OUT) and
+// exits with the given status.
+struct Stubs {
+    int cpp_status = 0;
+    int zelk4th_status = 0;
+    bool real_cpp = false;      // use the machine's cpp instead of a stub
+    bool real_zelk4th = false;  // use the built zelk4th
+};
+std::string install_stubs(const std::string &dir, const Stubs &stubs);
+// The stages the stubs logged, by name, in order.
+std::vector<std::string> stages_run(const std::string &dir);
+
+// Runs `argv` (argv[0] is a path) in `dir` with `path_prefix` before PATH.
+RunResult run(const std::string &dir, const std::vector<std::string> &argv,
+              const std::string &path_prefix = "",
+              const std::map<std::string, std::string> &env = {});
+
+// Runs the translator on `args` in `dir` with stub stages.
+RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &args,
+                     const Stubs &stubs = Stubs());
+
+}  // namespace zelktest
