@@ -260,3 +260,5 @@ void tr_case_label_next(zelksymrec *labels, zelksymrec *label) {
     zelk_appendval(labels, "||");
     zelk_appendval(labels, zfmt("(%s==%s)", selector(), label->val).c_str());
 }
+
+void zelk_control_reset() { g_case_overflow = 0; }
