@@ -12,6 +12,7 @@
 #include "translate/emit.h"
 #include "translate/lookup.h"
 #include "translate/names.h"
+#include "translate/statements/header.h"
 
 void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
     switch (kind) {
@@ -110,6 +111,9 @@ void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
     int func = ZelkNbAnalogFunc - 1;
     ZelkAnalFuncRec &f = ZelkFunclist[func];
     if (kind == ZELK_REAL) ZelkPrintLevel = 1;
+    bool declare_in_block = ZelkAnalogFuncStart == 0 && zelk_function_header_was_early() &&
+                            ZelkBeginBlockOn >= 1 && kind != ZELK_GENVAR;
+    std::string block_locals;
     std::vector<std::string> names = zelk_split_names(list->val);
     for (size_t i = 0; i < names.size(); ++i) {
         const char *name = names[i].c_str();
@@ -118,16 +122,28 @@ void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
             continue;
         }
         int arg = zelk_lookup_func_arg(func, name);
-        if (arg >= 0)
+        if (arg >= 0) {
             f.FuncArg[arg].type = kind == ZELK_INTEGER ? 1 : 0;
-        else if (kind == ZELK_INTEGER)
-            zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
-        else
-            zelk_append_name(f.LocRealArg, f.LocRealNbArg, name);
+        } else {
+            if (kind == ZELK_INTEGER)
+                zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
+            else
+                zelk_append_name(f.LocRealArg, f.LocRealNbArg, name);
+            if (!block_locals.empty()) block_locals += ",";
+            block_locals += name;
+        }
         if (kind == ZELK_REAL)
             ztrace("Debug:***  START   REAL   declare : loop %d:   LineNumber:%d   $2:'%s','%s'   "
                    "pbuf:'%s'  NbAnalogFunc:%d  \n",
                    i + 1 < names.size() ? 1 : 2, ZelkCurLineNumber, list->name, text, name,
                    ZelkNbAnalogFunc);
+    }
+    // The header was written before this block was read (the body began
+    // with a named block or a control statement): declare the block's
+    // locals in the block, as the analog block does.
+    if (declare_in_block && !block_locals.empty()) {
+        zout_line_break();
+        zout(kind == ZELK_REAL ? "%*cDoubleRec %s ;" : "%*cint       %s ;", ZelkPrintLevel, ' ',
+             block_locals.c_str());
     }
 }

@@ -10,6 +10,7 @@
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
 #include "translate/lookup.h"
+#include "translate/statements/header.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void tr_function_open(zelksymrec *name, int integer) {
     ZelkAnalogFuncOn = 1;
     ZelkPrintLevel = 1;
     ZelkAnalogFuncStart = 1;
+    zelk_function_header_reset();
     zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
          name->name);
 }

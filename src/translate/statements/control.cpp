@@ -38,7 +38,7 @@ const char *selector() { return ZelkCaseExp[top()] ? ZelkCaseExp[top()] : ""; }
 
 void open_statement() {
     zout_line_marker();
-    zelk_write_pending_function_header();
+    zelk_write_pending_function_header(true);
     zout_line_break();
 }
 
@@ -168,7 +168,7 @@ void tr_case_open(zelksymrec *sel) {
     ztrace("Debug:***  START   CASE (EXP)    LineNumber:%d  $2:'%s':'%s',type:%d  \n",
            ZelkCurLineNumber, zname(sel), zval(sel), ztype(sel));
     zout_line_marker();
-    zelk_write_pending_function_header();
+    zelk_write_pending_function_header(true);
     if (ZelkNbCaseExp >= ZELK_CASE_DEPTH) {
         zelk_error("!! Error: Too many nested case statements (more than %d) in line number:%d .\n",
                    ZELK_CASE_DEPTH, ZelkCurLineNumber);

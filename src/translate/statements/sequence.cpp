@@ -11,9 +11,20 @@
 #include "translate/lookup.h"
 #include "translate/statements/header.h"
 
-void zelk_write_pending_function_header() {
-    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) tr_function_header();
+namespace {
+bool g_header_early = false;
 }
+
+void zelk_write_pending_function_header(bool early) {
+    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) {
+        tr_function_header();
+        g_header_early = early;
+    }
+}
+
+bool zelk_function_header_was_early() { return g_header_early; }
+
+void zelk_function_header_reset() { g_header_early = false; }
 
 void tr_simple_statement(zelksymrec *s) {
     ztrace("Debug:*** NEW_EXEC (linexp):  START   LineNumber:%d   n:%s  v:%s type:%d(V:%d,F:%d, "
@@ -55,7 +66,7 @@ void tr_simple_statement(zelksymrec *s) {
 void tr_named_block_open(zelksymrec *name) {
     ztrace("Debug:***  START  BEGIN  END  LineNumber:%d  \n", ZelkCurLineNumber);
     ++ZelkBeginBlockOn;
-    zelk_write_pending_function_header();
+    zelk_write_pending_function_header(true);
     zout_line_break();
     zout("%*c{ /* Begin */ ", ZelkPrintLevel, ' ');
     (void)name;

@@ -1,0 +1,74 @@
+// The driver's helpers for handing names to the shell and for the status
+// file the stages report through.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "driver/pipeline.h"
+#include "support/harness.h"
+
+using zelktest::TempDir;
+
+TEST(ShellWord, PlainNamesStayAsTheyAre) {
+    for (const char *name : {"res.va", "dir/sub-dir/model_2.va.vacpp", "a+b.va", "RESeq.cpp"})
+        EXPECT_EQ(zelk_shell_word(name), name);
+}
+
+TEST(ShellWord, OtherNamesAreQuotedAsOneWord) {
+    EXPECT_EQ(zelk_shell_word("a b;touch PWNED.va"), "'a b;touch PWNED.va'");
+    EXPECT_EQ(zelk_shell_word("a$beq.cpp"), "'a$beq.cpp'");
+    EXPECT_EQ(zelk_shell_word("it's.va"), "'it'\\''s.va'");
+    EXPECT_EQ(zelk_shell_word("`x`"), "'`x`'");
+    EXPECT_EQ(zelk_shell_word(""), "''");
+}
+
+TEST(StatusFile, CreatesAMissingFileAndAcceptsOurOwn) {
+    TempDir dir;
+    std::string path = dir.file("Zelk1");
+    ASSERT_TRUE(zelk_prepare_status_file(path));
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // A stale file of ours from an earlier process with the same id is fine.
+    EXPECT_TRUE(zelk_prepare_status_file(path));
+}
+
+TEST(StatusFile, RefusesLinksOtherFilesAndOtherOwners) {
+    TempDir dir;
+    std::string target = dir.file("target");
+    zelktest::write_file(target, "keep me\n");
+
+    std::string link = dir.file("Zelk2");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(zelk_prepare_status_file(link));
+    std::string dangling = dir.file("Zelk3");
+    ASSERT_EQ(symlink(dir.file("nowhere").c_str(), dangling.c_str()), 0);
+    EXPECT_FALSE(zelk_prepare_status_file(dangling));
+    EXPECT_FALSE(zelktest::file_exists(dir.file("nowhere")));
+
+    std::string subdir = dir.file("Zelk4");
+    ASSERT_EQ(mkdir(subdir.c_str(), 0755), 0);
+    EXPECT_FALSE(zelk_prepare_status_file(subdir));
+
+    std::string fifo = dir.file("Zelk5");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(zelk_prepare_status_file(fifo));
+
+    if (geteuid() == 0) {
+        std::string foreign = dir.file("Zelk6");
+        zelktest::write_file(foreign, "0\n");
+        ASSERT_EQ(chown(foreign.c_str(), 4242, 4242), 0);
+        EXPECT_FALSE(zelk_prepare_status_file(foreign));
+    }
+    EXPECT_EQ(zelktest::read_file(target), "keep me\n");
+}
+
+TEST(OutputStem, InputWithoutModuleNamesTheOutputsAfterItsBaseName) {
+    EXPECT_EQ(zelk_stem_without_module("res.va"), "res");
+    EXPECT_EQ(zelk_stem_without_module("models/diode.v1.va"), "diode.v1");
+    EXPECT_EQ(zelk_stem_without_module("noext"), "noext");
+    EXPECT_EQ(zelk_stem_without_module("dir/.va"), ".va");
+    EXPECT_EQ(zelk_stem_without_module("dir/"), "zelk");
+}
