@@ -25,6 +25,16 @@
 #include "translate/actions.h"
 
 #define yyerror(msg) zelkyyerror(msg)
+/* A syntax error raised by an action, reported like one the parser finds
+ * (unless it is still recovering from the last one). */
+#define ZELK_SYNTAX_ERROR                  \
+    do {                                   \
+        if (!yyerrstatus) {                \
+            ++yynerrs;                     \
+            yyerror(YY_("syntax error"));  \
+        }                                  \
+        YYERROR;                           \
+    } while (0)
 #define YYINITDEPTH 200
 #define YYMAXDEPTH 10000
 %}
@@ -261,13 +271,7 @@ case_line
     | parcases ':'                                      {
                                                           /* Only a default item may follow labels
                                                            * that have no statement of their own. */
-                                                          if (yychar != TK_DEFAULT) {
-                                                              if (!yyerrstatus) {
-                                                                  ++yynerrs;
-                                                                  yyerror("syntax error");
-                                                              }
-                                                              YYERROR;
-                                                          }
+                                                          if (yychar != TK_DEFAULT) ZELK_SYNTAX_ERROR;
                                                           tr_case_labels_only($1);
                                                         }
     | TK_DEFAULT ':'                                    { tr_case_default_open(); }
@@ -275,8 +279,14 @@ case_line
     ;
 
 parcases
-    : exp                                               { tr_case_label_first($1); }
-    | parcases ',' exp                                  { tr_case_label_next($1, $3); }
+    : exp                                               {
+                                                          if (tr_is_default_word($1)) ZELK_SYNTAX_ERROR;
+                                                          tr_case_label_first($1);
+                                                        }
+    | parcases ',' exp                                  {
+                                                          if (tr_is_default_word($3)) ZELK_SYNTAX_ERROR;
+                                                          tr_case_label_next($1, $3);
+                                                        }
     ;
 
 ifrest

@@ -87,6 +87,9 @@ void tr_case_item_close(zelksymrec *labels);
 void tr_case_labels_only(zelksymrec *labels);
 void tr_case_default_open();
 void tr_case_default_close();
+// "default" is a keyword only with its delimiter: written "default:", it
+// reads as a name and must not pass as a case label.
+bool tr_is_default_word(const zelksymrec *label);
 void tr_case_label_first(zelksymrec *label);
 void tr_case_label_next(zelksymrec *labels, zelksymrec *label);
 

@@ -16,6 +16,8 @@
 //    the chain cannot express it.
 //  - A 33rd nested case is reported as an error; its items then use the
 //    innermost case that has room.
+#include <cstring>
+
 #include "driver/diagnostics.h"
 #include "driver/trace.h"
 #include "grammar/tokens.h"
@@ -244,6 +246,10 @@ void tr_case_default_open() {
 void tr_case_default_close() {
     ztrace("Debug:***  END   CASE DEFAULT    LineNumber:%d  \n", ZelkCurLineNumber);
     ZelkPrintLevel -= 3;
+}
+
+bool tr_is_default_word(const zelksymrec *label) {
+    return label && label->type == TK_VAR && label->val && std::strcmp(label->val, "default") == 0;
 }
 
 void tr_case_label_first(zelksymrec *label) {
