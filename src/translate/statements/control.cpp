@@ -260,8 +260,10 @@ void tr_case_label_first(zelksymrec *label) {
 }
 
 void tr_case_label_next(zelksymrec *labels, zelksymrec *label) {
-    ztrace("DEbug :***  parcases  ,   $1:'%s'  $3:'%s','%s', typ:%d(Var:%d)\n", zval(labels),
-           zname(label), zval(label), ztype(label), TK_VAR);
+    // The condition built so far is not repeated: over a long label list it
+    // would make the trace grow with the square of its length.
+    ztrace("DEbug :***  parcases  ,   $1:%ld:'%s'  $3:'%s','%s', typ:%d(Var:%d)\n", zid(labels),
+           zname(labels), zname(label), zval(label), ztype(label), TK_VAR);
     label_text(label);
     zelk_appendval(labels, "||");
     zelk_appendval(labels, zfmt("(%s==%s)", selector(), label->val).c_str());
