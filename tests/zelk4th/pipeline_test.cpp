@@ -1,0 +1,308 @@
+// Whole models through the translator, the real cpp and the fourth stage:
+// the C compiles without a warning, computes what the model says, and its
+// derivatives agree with finite differences of the same compiled code.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "z4_support.h"
+
+namespace {
+
+using zelktest::RunResult;
+using zelktest::TempDir;
+using zelktest::file_exists;
+using zelktest::read_file;
+using zelktest::write_file;
+
+std::string module_of(const std::string &model) {
+    std::string text = read_file(model);
+    size_t at = text.find("\nmodule ");
+    at += 8;
+    std::string name = text.substr(at, text.find('(', at) - at);
+    for (char &c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+// Translates, compiles strictly and builds the checker (fatal failures on the way).
+void prepare(const TempDir &dir, const std::string &model, const std::string &module) {
+    RunResult t = z4test::translate(dir.path(), model);
+    ASSERT_EQ(t.status, 0) << model << "\n" << t.err;
+    ASSERT_TRUE(file_exists(dir.file(module + "eq.c"))) << model;
+    RunResult c = z4test::compile_strict(dir.path(), module + "eq.c");
+    ASSERT_EQ(c.status, 0) << model << "\n" << c.err;
+    EXPECT_EQ(c.err, "");
+    RunResult b = z4test::build_checker(dir.path(), module, module + "eq.c");
+    ASSERT_EQ(b.status, 0) << b.err;
+}
+
+TEST(Zelk4thPipeline, EveryExampleCompilesAndItsDerivativesMatchFiniteDifferences) {
+    std::vector<std::string> models = z4test::example_models();
+    ASSERT_GE(models.size(), 3u);
+    for (const std::string &model : models) {
+        SCOPED_TRACE(model);
+        TempDir dir;
+        const std::string module = module_of(model);
+        prepare(dir, model, module);
+        if (HasFatalFailure()) return;
+        RunResult fd = z4test::run_checker(dir.path(), module, "fd 200 -1 1");
+        EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
+        EXPECT_NE(fd.out.find("bad 0"), std::string::npos) << fd.out;
+    }
+}
+
+// One node per built-in: its current is the built-in of the node voltages x
+// and y, so both its value and its derivatives are checked alone.
+TEST(Zelk4thPipeline, EveryBuiltinHasTheRightValueAndDerivatives) {
+    TempDir dir;
+    prepare(dir, z4test::test_model("builtins.va"), "builtins");
+    if (HasFatalFailure()) return;
+    RunResult fd = z4test::run_checker(dir.path(), "builtins", "fd 300 0.1 0.9");
+    EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
+
+    const double x = 0.3, y = 0.6, k = 2.5;
+    std::string volts = "0.3 0.6";
+    for (int i = 0; i < 35; ++i) volts += " 0";
+    RunResult pt = z4test::run_checker(dir.path(), "builtins", "point " + volts);
+    ASSERT_EQ(pt.status, 0) << pt.err;
+    std::map<std::string, std::pair<double, double>> got;  // node: current, charge
+    std::istringstream in(pt.out);
+    std::string name;
+    double i, q;
+    while (in >> name >> i >> q) got[name] = {i, q};
+    const std::map<std::string, double> want = {
+        {"oexp", std::exp(x)},      {"oln", std::log(x)},        {"olog", std::log10(x)},
+        {"olog10", std::log10(y)},  {"osqrt", std::sqrt(x)},     {"ocbrt", std::cbrt(x - 1.5)},
+        {"osin", std::sin(x)},      {"ocos", std::cos(x)},       {"otan", std::tan(x)},
+        {"oasin", std::asin(x)},    {"oacos", std::acos(x)},     {"oatan", std::atan(x)},
+        {"osinh", std::sinh(x)},    {"ocosh", std::cosh(x)},     {"otanh", std::tanh(x)},
+        {"oasinh", std::asinh(x)},  {"oacosh", std::acosh(x + 1)}, {"oatanh", std::atanh(x)},
+        {"oabs", std::fabs(x - y)}, {"omin", x},                 {"omax", y},
+        {"ofloor", 3 * y},          {"oceil", 6 * x},            {"opow", std::pow(x, y)},
+        {"opowc", std::pow(x, k)},  {"ocpow", std::pow(k, y)},   {"opowi", x * x * x},
+        {"oatan2", std::atan2(y, x - 0.5)}, {"ohypot", std::hypot(x, y)},
+        {"ovt", 1.38064852e-23 * 300 * x / 1.6021766208e-19}, {"olimexp", std::exp(y)},
+        {"oarith", -x * y + x / y - 3 * y}, {"ocond", 2 * y},
+        {"oddt", x},                // static part; the charge is checked below
+        {"oint", 3 * x + 3.5},      // 7/2 is the integer 3, 7/2.0 the real 3.5
+    };
+    for (const auto &w : want) {
+        ASSERT_TRUE(got.count(w.first)) << w.first;
+        EXPECT_NEAR(got[w.first].first, w.second, 1e-14 * std::max(1.0, std::fabs(w.second))) << w.first;
+    }
+    EXPECT_NEAR(got["oddt"].second, k * x * y - y / 4, 1e-15);
+    EXPECT_DOUBLE_EQ(got["x"].first, 0.0);  // every contribution goes to its own node and ground
+}
+
+// Source names that are C keywords, macros of the C headers or names of the
+// generated file itself are renamed in the C text and keep working.
+TEST(Zelk4thPipeline, NamesThatMeanSomethingInCAreRenamed) {
+    TempDir dir;
+    prepare(dir, z4test::test_model("cnames.va"), "cnames");
+    if (HasFatalFailure()) return;
+    RunResult r = z4test::run_checker(dir.path(), "cnames", "point 0.5 0.1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    std::string strobe, node;
+    double i = 0, q = 0;
+    in >> strobe >> node >> i >> q;
+    EXPECT_EQ(strobe, "0.8");
+    EXPECT_EQ(node, "NAN");
+    EXPECT_NEAR(i, std::exp(0.8) + 3, 1e-14);
+    RunResult fd = z4test::run_checker(dir.path(), "cnames", "fd 20 -1 1");
+    EXPECT_EQ(fd.status, 0) << fd.err;
+    EXPECT_NE(read_file(dir.file("cnameseq.c")).find("double zk_u_double;"), std::string::npos);
+}
+
+// The derivative check must be able to fail: a wrong rule is caught.
+TEST(Zelk4thPipeline, DerivativeCheckCatchesAWrongRule) {
+    TempDir dir;
+    prepare(dir, z4test::example("diode.va"), "diode");
+    if (HasFatalFailure()) return;
+    std::string c = read_file(dir.file("diodeeq.c"));
+    const std::string rule = "return zk_chain(a, e, e);";
+    ASSERT_NE(c.find(rule), std::string::npos);
+    c.replace(c.find(rule), rule.size(), "return zk_chain(a, e, e * 1.0001);");
+    write_file(dir.file("wrongeq.c"), c);
+    ASSERT_EQ(z4test::build_checker(dir.path(), "diode", "wrongeq.c").status, 0);
+    RunResult fd = z4test::run_checker(dir.path(), "diode", "fd 20 -1 1");
+    EXPECT_EQ(fd.status, 1);
+    EXPECT_NE(fd.err.find("d/dv(a) of node a"), std::string::npos) << fd.err;
+}
+
+// Parameters out of their range are refused by name, with the brackets of
+// the declaration: "(0:inf)" refuses 0, "[0.5:10]" accepts 0.5.
+TEST(Zelk4thPipeline, RangeCheckFollowsTheDeclaredBrackets) {
+    TempDir dir;
+    prepare(dir, z4test::example("diode.va"), "diode");
+    if (HasFatalFailure()) return;
+    const struct {
+        const char *args;
+        int status;
+        const char *message;
+    } cases[] = {
+        {"rs=0", 3, "diode: parameter 'rs' = 0 is outside its range (0:inf)\n"},
+        {"n=0.4", 3, "diode: parameter 'n' = 0.4 is outside its range [0.5:10]\n"},
+        {"n=10.5 rs=-1", 3, "diode: parameter 'n' = 10.5 is outside its range [0.5:10]\n"},
+        {"n=0.5 rs=1e-3", 0, ""},
+        {"n=10 cj0=0", 0, ""},
+        {"temp=0", 3, "diode: parameter 'temp' = 0 is outside its range (0:inf)\n"},
+    };
+    for (const auto &c : cases) {
+        RunResult r = z4test::run_checker(dir.path(), "diode", std::string("point 0.5 0 0.4 ") + c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << r.err;
+        EXPECT_EQ(r.err, c.message) << c.args;
+    }
+}
+
+// Defaults computed in declaration order from the defaults before them,
+// an integer parameter rounded, bounds that use other parameters.
+TEST(Zelk4thPipeline, ParameterDefaultsAndBoundsUseOtherParameters) {
+    TempDir dir;
+    prepare(dir, z4test::test_model("pdep.va"), "pdep");
+    if (HasFatalFailure()) return;
+    const struct {
+        const char *args;
+        double current;  // at V(p, n) = 1
+        const char *message;
+    } cases[] = {
+        {"", 2 + 4 + 4, ""},
+        {"a=1", 1 + 4 + 4, ""},  // b keeps the default computed from a = 2
+        {"a=1 b=3 m=2.4", 1 + 3 + 2, ""},
+        {"b=1", 0, "pdep: parameter 'b' = 1 is outside its range [a:10*a]\n"},
+        {"b=20.5", 0, "pdep: parameter 'b' = 20.5 is outside its range [a:10*a]\n"},
+    };
+    for (const auto &c : cases) {
+        RunResult r = z4test::run_checker(dir.path(), "pdep", std::string("point 1 0 ") + c.args);
+        EXPECT_EQ(r.err, c.message) << c.args;
+        if (*c.message) continue;
+        std::istringstream out(r.out);  // "p i q" first
+        std::string node;
+        double i = 0;
+        out >> node >> i;
+        EXPECT_EQ(node, "p");
+        EXPECT_DOUBLE_EQ(i, c.current) << c.args;
+    }
+}
+
+// $strobe inside an unbraced branch: its newline belongs to the branch.
+TEST(Zelk4thPipeline, StrobeInABranchPrintsOnlyWhenTheBranchIsTaken) {
+    TempDir dir;
+    prepare(dir, z4test::example("diode.va"), "diode");
+    if (HasFatalFailure()) return;
+    RunResult fwd = z4test::run_checker(dir.path(), "diode", "point 0.5 0 0.4");
+    ASSERT_EQ(fwd.status, 0);
+    EXPECT_EQ(fwd.out.find("\n\n"), std::string::npos) << fwd.out;
+    EXPECT_EQ(fwd.out.compare(0, 2, "a "), 0) << fwd.out;
+    RunResult rev = z4test::run_checker(dir.path(), "diode", "point -2 0 -1.5 bv=0.1");
+    ASSERT_EQ(rev.status, 0);
+    const std::string strobe = "diode: reverse voltage -0.5 V beyond breakdown\na ";
+    EXPECT_EQ(rev.out.compare(0, strobe.size(), strobe), 0) << rev.out;
+}
+
+// Bad input: a message naming the file and line, a non-zero status and no
+// output file, also when the stage runs inside the translator's pipeline.
+TEST(Zelk4thPipeline, RefusedModelsLeaveNoOutput) {
+    const struct {
+        const char *source, *message;
+    } cases[] = {
+        {"module m(a, b);\nelectrical a, b;\nanalog begin\nV(a, b) <+ 1;\nend\nendmodule\n",
+         "zelk4th: t.va:4: potential contributions V(...) <+ are not supported yet\n"},
+        {"module m(a, b);\nelectrical a, b;\nreal q;\nanalog begin\nq = 1;\nI(q) <+ 1;\nend\nendmodule\n",
+         "zelk4th: t.va:6: contribution to 'q', which is not an electrical node\n"},
+        {"`define F(x) foo(x)\nmodule m(a, b);\nelectrical a, b;\nanalog begin\n\nI(a, b) <+ `F(V(a));\nend\nendmodule\n",
+         "zelk4th: t.va:6: unknown function 'foo'\n"},
+        {"module m(a, b);\nelectrical a, b;\nreal x;\nanalog begin\nx = ddt(V(a));\nI(a, b) <+ x;\nend\nendmodule\n",
+         "zelk4th: t.va:5: ddt() is supported only as a term of a flow contribution I(...) <+\n"},
+        {"module m(a, b);\nelectrical a, b;\nanalog I(a, b) <+ idt(V(a, b));\nendmodule\n",
+         "zelk4th: t.va:3: idt() is not supported\n"},
+        {"module m(a, b);\nelectrical a, b;\nanalog I(a, b) <+ I(a, b);\nendmodule\n",
+         "zelk4th: t.va:3: flow probes I(...) are not supported yet (they need branch currents as unknowns)\n"},
+    };
+    for (const auto &c : cases) {
+        TempDir dir;
+        write_file(dir.file("meq.c"), "stale output of an earlier run");
+        write_file(dir.file("t.va"), c.source);
+        zelktest::Stubs stubs;
+        stubs.real_cpp = true;
+        stubs.real_zelk4th = true;
+        RunResult r = zelktest::run_zelkpp(dir.path(), {"t.va"}, stubs);
+        EXPECT_EQ(r.status, 2) << c.source;
+        EXPECT_EQ(r.err, c.message) << c.source;
+        EXPECT_FALSE(file_exists(dir.file("meq.c"))) << c.source;
+        EXPECT_TRUE(file_exists(dir.file("meq.cpp")));
+    }
+}
+
+// The example program of the interface documentation builds against the
+// diode example and prints one line per node; the contributions of a
+// two-terminal branch cancel over the nodes.
+TEST(Zelk4thPipeline, DocumentedExampleBuildsAndRuns) {
+    const std::string doc = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/zelk4th.md");
+    const size_t main_at = doc.find("int main(void)");
+    ASSERT_NE(main_at, std::string::npos);
+    const size_t begin = doc.rfind("```c\n", main_at) + 5;
+    const std::string code = doc.substr(begin, doc.find("```", main_at) - begin);
+    TempDir dir;
+    ASSERT_EQ(z4test::translate(dir.path(), z4test::example("diode.va")).status, 0);
+    write_file(dir.file("example.c"), code);
+    RunResult b = z4test::shell(dir.path(), "gcc -std=c99 -Wall -Wextra -Werror example.c -lm -o example");
+    ASSERT_EQ(b.status, 0) << b.err;
+    RunResult r = z4test::shell(dir.path(), "./example");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    std::string node, symbol, eq;
+    double i, sum = 0, scale = 0;
+    std::vector<std::string> nodes;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        ASSERT_TRUE(static_cast<bool>(words >> node >> symbol >> eq >> i)) << line;  // "a  i = ..."
+        nodes.push_back(node);
+        sum += i;
+        scale = std::max(scale, std::fabs(i));
+    }
+    EXPECT_EQ(nodes, (std::vector<std::string>{"a", "c", "ci"}));
+    EXPECT_GT(scale, 1e-6);
+    EXPECT_LT(std::fabs(sum), 1e-12 * scale);
+}
+
+TEST(Zelk4thPipeline, BadInputFilesAndCommandLine) {
+    TempDir dir;
+    RunResult t = z4test::translate(dir.path(), z4test::example("res.va"));
+    ASSERT_EQ(t.status, 0) << t.err;
+    const std::string zelk4th = zelktest::program("zelk4th");
+    auto run = [&](const std::vector<std::string> &args) {
+        std::vector<std::string> argv = {zelk4th};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return zelktest::run(dir.path(), argv);
+    };
+    // The command line.
+    for (const auto &args : {std::vector<std::string>{}, {"reseq.cpp"}, {"a", "b", "c"}}) {
+        RunResult r = run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "usage: zelk4th IN OUT\n");
+    }
+    // A preprocessed file that the translator did not write.
+    write_file(dir.file("reseq.cpp"), "# 1 \"other.c\"\nvoid f(void) { }\n");
+    RunResult r = run({"reseq.cpp", "out.c"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zelk4th: other.c:1: expected a declaration or a function definition, found 'void'\n");
+    EXPECT_FALSE(file_exists(dir.file("out.c")));
+    // A missing side file.
+    ASSERT_EQ(std::rename(dir.file("res.param").c_str(), dir.file("keep").c_str()), 0);
+    write_file(dir.file("out.c"), "stale");
+    r = run({"reseq.cpp", "out.c"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zelk4th: cannot read 'res.param': No such file or directory\n");
+    EXPECT_FALSE(file_exists(dir.file("out.c")));
+    // An input whose name does not lead to the side files.
+    r = run({"res.cpp", "out.c"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("must be named <module>eq.cpp"), std::string::npos) << r.err;
+}
+
+}  // namespace
