@@ -19,22 +19,28 @@ int zelkyyerror(const char *message) {
     return 0;
 }
 
-void zelk_error(const char *fmt, ...) {
-    ++ZelkCurErrNumber;
-    va_list ap;
-    va_start(ap, fmt);
+namespace {
+
+void report(int &counter, const char *fmt, va_list ap) {
+    ++counter;
     std::vfprintf(stderr, fmt, ap);
-    va_end(ap);
     std::fflush(stderr);
 }
 
-void zelk_warning(const char *fmt, ...) {
-    ++ZelkCurWarnNumber;
+}  // namespace
+
+void zelk_error(const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    std::vfprintf(stderr, fmt, ap);
+    report(ZelkCurErrNumber, fmt, ap);
     va_end(ap);
-    std::fflush(stderr);
+}
+
+void zelk_warning(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    report(ZelkCurWarnNumber, fmt, ap);
+    va_end(ap);
 }
 
 const char *zelk_parser_message(const char *message) {

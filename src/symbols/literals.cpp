@@ -83,36 +83,31 @@ double zelkStr2Float(const char *text) {
     }
     double value = 0.0;
     double weight = 1.0;
-    int taken = 0;  // digits and points taken in, at most 63 allowed
-    bool too_many = false;
+    // A text that starts with "." is all fraction, and that point is not
+    // counted; elsewhere every "." restarts the fraction weights.
+    bool fraction = false;
+    bool points_allowed = true;
     if (*p == '.') {
         ++p;
-        while (is_digit(*p)) {
+        fraction = true;
+        points_allowed = false;
+    }
+    int taken = 0;  // digits and points taken in, at most 63 allowed
+    bool too_many = false;
+    while (is_digit(*p) || (points_allowed && *p == '.')) {
+        if (*p == '.') {
+            weight = 1.0;
+            fraction = true;
+        } else if (!fraction) {
+            value = value * 10 + (*p - '0');
+        } else {
             weight = weight * 0.1;
             value = value + (*p - '0') * weight;
-            ++p;
-            if (++taken == 64) {
-                too_many = true;
-                break;
-            }
         }
-    } else {
-        bool fraction = false;
-        while (is_digit(*p) || *p == '.') {
-            if (*p == '.') {
-                weight = 1.0;
-                fraction = true;
-            } else if (!fraction) {
-                value = value * 10 + (*p - '0');
-            } else {
-                weight = weight * 0.1;
-                value = value + (*p - '0') * weight;
-            }
-            ++p;
-            if (++taken == 64) {
-                too_many = true;
-                break;
-            }
+        ++p;
+        if (++taken == 64) {
+            too_many = true;
+            break;
         }
     }
     if (too_many) {

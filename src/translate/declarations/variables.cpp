@@ -14,28 +14,32 @@
 #include "translate/names.h"
 #include "translate/statements/header.h"
 
+namespace {
+
+void trace_declaration(const char *fmt, const zelksymrec *list) {
+    ztrace(fmt, ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+}
+
+}  // namespace
+
 void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
-    switch (kind) {
-        case ZELK_REAL:
-            ztrace("Debug:***  START   REAL   declare (1)  LineNumber:%d   NbArg:%d    $2:%ld "
-                   "'%s','%s' type:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            break;
-        case ZELK_INTEGER:
-            ztrace("Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld "
-                   "'%s','%s' type:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            break;
-        case ZELK_GENVAR:
-            ztrace("Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    "
-                   "$2:%ld:'%s','%s't:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            break;
-    }
+    static const char *const traces[] = {
+        "Debug:***  START   REAL   declare (1)  LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' "
+        "type:%d \n",
+        "Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' "
+        "type:%d \n",
+        "Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    "
+        "$2:%ld:'%s','%s't:%d \n",
+    };
+    trace_declaration(traces[kind], list);
     ZelkPrintLevel = 1;
 
-    char **&names = kind == ZELK_REAL ? ZelkModRealArg : kind == ZELK_INTEGER ? ZelkModIntArg : ZelkModGenvArg;
-    int &count = kind == ZELK_REAL ? ZelkModRealNbArg : kind == ZELK_INTEGER ? ZelkModIntNbArg : ZelkModGenvNbArg;
+    char **&names = kind == ZELK_REAL      ? ZelkModRealArg
+                    : kind == ZELK_INTEGER ? ZelkModIntArg
+                                           : ZelkModGenvArg;
+    int &count = kind == ZELK_REAL      ? ZelkModRealNbArg
+                 : kind == ZELK_INTEGER ? ZelkModIntNbArg
+                                        : ZelkModGenvNbArg;
     ZelkNameKind name_kind = kind == ZELK_REAL ? ZK_REAL : kind == ZELK_INTEGER ? ZK_INT : ZK_GENV;
     for (const std::string &name : zelk_split_names(list->val)) {
         zelk_append_name(names, count, name.c_str());
@@ -45,32 +49,25 @@ void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
     zout_line_marker();
     zout_line_break();
     // One C declaration declares all the names of the list.
-    zout(kind == ZELK_REAL ? "%*cDoubleRec  %s ;" : "%*cint  %s ;", ZelkPrintLevel, ' ', zs(list->val));
+    zout(kind == ZELK_REAL ? "%*cDoubleRec  %s ;" : "%*cint  %s ;", ZelkPrintLevel, ' ',
+         zs(list->val));
 
     if (ZelkDefineOn == 1) return;
     zelk_check_module_variables(kind, zs(list->val));
 }
 
 void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
-    switch (kind) {
-        case ZELK_REAL:
-            ztrace("Debug:***  START   REAL   declare (2)  LineNumber:%d   NbArg:%d    $2:%ld "
-                   "'%s','%s' type:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            break;
-        case ZELK_INTEGER:
-            ztrace("Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld "
-                   "'%s','%s' type:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            ZelkPrintLevel = 1;
-            break;
-        case ZELK_GENVAR:
-            ztrace("Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    "
-                   "$2:%ld '%s','%s' type:%d \n",
-                   ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
-            ZelkPrintLevel = 1;
-            break;
-    }
+    static const char *const traces[] = {
+        "Debug:***  START   REAL   declare (2)  LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' "
+        "type:%d \n",
+        "Debug:***  START   INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' "
+        "type:%d \n",
+        "Debug:***  START   GENERIC INTEGER   declare   LineNumber:%d   NbArg:%d    $2:%ld "
+        "'%s','%s' type:%d \n",
+    };
+    trace_declaration(traces[kind], list);
+    // A real statement resets the indentation only inside a function.
+    if (kind != ZELK_REAL) ZelkPrintLevel = 1;
 
     const char *text = zs(list->val);
     switch (kind) {

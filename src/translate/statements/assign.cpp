@@ -23,7 +23,11 @@ std::string commas_to_underscores(const char *text) {
 
 // Inside an analog function, an output or inout argument is reached through
 // its pointer.
-void assign(zelksymrec *target, zelksymrec *value) {
+void assign(const char *what, zelksymrec *target, zelksymrec *value) {
+    ztrace("*** %s   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
+           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
+           what, ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target),
+           ztype(target), TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
     if (ZelkAnalogFuncOn) {
         int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
@@ -51,20 +55,12 @@ void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
     first->nbarg = 2;
 }
 
-void tr_assignment(zelksymrec *target, zelksymrec *value) {
-    ztrace("*** linexp   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
-           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
-           ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target), ztype(target),
-           TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
-    assign(target, value);
-}
+void tr_assignment(zelksymrec *target, zelksymrec *value) { assign("linexp", target, value); }
 
+// The assignments of a for header are the same action; only their trace
+// says where they stand.
 void tr_for_assignment(zelksymrec *target, zelksymrec *value) {
-    ztrace("*** forlinexp   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
-           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
-           ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target), ztype(target),
-           TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
-    assign(target, value);
+    assign("forlinexp", target, value);
 }
 
 void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
