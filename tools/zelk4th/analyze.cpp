@@ -592,13 +592,13 @@ private:
                 out += c;
                 continue;
             }
-            std::string spec = "%";
+            std::string conv_spec = "%";
             ++i;
-            while (i + 1 < in.size() && std::string("-+ #0").find(in[i]) != std::string::npos) spec += in[i++];
-            while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) spec += in[i++];
+            while (i + 1 < in.size() && std::string("-+ #0").find(in[i]) != std::string::npos) conv_spec += in[i++];
+            while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) conv_spec += in[i++];
             if (i + 1 < in.size() && in[i] == '.') {
-                spec += in[i++];
-                while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) spec += in[i++];
+                conv_spec += in[i++];
+                while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) conv_spec += in[i++];
             }
             // Length modifiers are dropped: the argument is converted instead.
             // A lone "h" is the hexadecimal conversion of Verilog-A.
@@ -622,7 +622,7 @@ private:
             }
             if (std::string("diouxXceEfFgGaAs").find(conv) == std::string::npos)
                 throw Error(e.loc, std::string("the $strobe conversion '%") + in[i] + "' is not supported");
-            out += spec + conv;
+            out += conv_spec + conv;
             convs += conv;
         }
         out += "\"";
