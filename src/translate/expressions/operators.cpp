@@ -14,6 +14,21 @@
 #include "translate/emit.h"
 #include "translate/lookup.h"
 
+namespace {
+
+// The left operand of a comparison, a logical operator or a conditional, as
+// its trace record shows it.  A long left-grouped chain (a && b && c ...)
+// would repeat its whole text at every operator and make the trace grow with
+// the square of the chain, so a text beyond the design's 512-byte working
+// size is cut there and marked "...".
+std::string left_text(const zelksymrec *rec) {
+    std::string text = zval(rec);
+    if (text.size() > 512) text = text.substr(0, 512) + "...";
+    return text;
+}
+
+}  // namespace
+
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
     ztrace("\n=>  %s   $1(name,value,type)=('%s','%s',%d)  \n", token_name, zname(lit), zval(lit),
            ztype(lit));
@@ -38,8 +53,8 @@ void tr_exp_variable(zelksymrec *var) {
 void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b) {
     ztrace("DEbug :***  exp   'IF'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  $5:%ld:'%s' '%s' type:%d(Var:%d)  \n",
-           ZelkCurLineNumber, zid(cond), zname(cond), zval(cond), ztype(cond), TK_VAR, zid(a),
-           zname(a), zval(a), ztype(a), TK_VAR, zid(b), zname(b), zval(b), ztype(b), TK_VAR);
+           ZelkCurLineNumber, zid(cond), zname(cond), left_text(cond).c_str(), ztype(cond), TK_VAR,
+           zid(a), zname(a), zval(a), ztype(a), TK_VAR, zid(b), zname(b), zval(b), ztype(b), TK_VAR);
     zelk_appendval(cond, "?");
     zelk_appendval(cond, zs(a->val));
     zelk_appendval(cond, ":");
@@ -50,8 +65,8 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b) {
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("DEbug :***  exp   '%s'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  \n",
-           op, ZelkCurLineNumber, zid(left), zname(left), zval(left), ztype(left), TK_VAR,
-           zid(right), zname(right), zval(right), ztype(right), TK_VAR);
+           op, ZelkCurLineNumber, zid(left), zname(left), left_text(left).c_str(), ztype(left),
+           TK_VAR, zid(right), zname(right), zval(right), ztype(right), TK_VAR);
     zelk_appendval(left, op);
     zelk_appendval(left, zs(right->val));
     // "&&" keeps the kind of its left operand; the others are compounds.
