@@ -38,13 +38,6 @@ const char *const kBuiltinNames[] = {
     "acosh", "atanh", "ceil",  "pow",   "atan2",  "hypot", "min",  "max",   "strobe",
 };
 
-std::vector<std::string> lines_of(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
 
 std::vector<std::string> stages(const TempDir &dir) { return stages_run(dir.path()); }
 

@@ -71,17 +71,6 @@ size_t count_of(const std::string &text, const std::string &piece) {
     return n;
 }
 
-std::vector<std::string> lines_of(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t nl = text.find('\n', start);
-        if (nl == std::string::npos) nl = text.size();
-        lines.push_back(text.substr(start, nl - start));
-        start = nl + 1;
-    }
-    return lines;
-}
 
 size_t file_size(const std::string &path) { return read_file(path).size(); }
 

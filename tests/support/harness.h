@@ -29,6 +29,8 @@ private:
 };
 
 std::string read_file(const std::string &path, bool *exists = nullptr);
+// The lines of a text, without their newlines.
+std::vector<std::string> lines_of(const std::string &text);
 void write_file(const std::string &path, const std::string &content);
 bool file_exists(const std::string &path);
 std::vector<std::string> list_dir(const std::string &path);

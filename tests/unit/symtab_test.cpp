@@ -16,6 +16,7 @@
 
 namespace {
 
+using zelktest::lines_of;
 using zelktest::TempDir;
 
 // The built-in vocabulary in table order: Verilog-A name, C name, count.
@@ -34,13 +35,6 @@ const struct {
 };
 constexpr int kNbBuiltins = sizeof kBuiltins / sizeof kBuiltins[0];
 
-std::vector<std::string> lines_of(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
-    return lines;
-}
 
 // Record identities are whatever numbers the table chooses; tests compare
 // them with each other, not with fixed values.
