@@ -8,13 +8,18 @@
 // run itself, any other name is a file the run must have written.  A file
 // named NAME.absent in "expected" says the run must not write NAME.
 //
+// Every case must pin the generated C: expected/ holds NAME.vacpp, or
+// NAME.vacpp.absent when the run must not write one.
+//
 // ZELK_UPDATE_GOLDEN=1 rewrites the expected files of every case from what
-// the run produced (new cases get exit, stdout, stderr, the generated file
-// and the side files).  Review such changes by hand before committing.
+// the run produced and adds the generated file and side files a case does
+// not pin yet (new cases also get exit, stdout, stderr and stages).  Review
+// such changes by hand before committing.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -99,12 +104,11 @@ TEST_P(Golden, Matches) {
     if (const char *u = std::getenv("ZELK_UPDATE_GOLDEN"); u && *u == '1') {
         mkdir(expected_dir.c_str(), 0755);
         std::vector<std::string> names = list_dir(expected_dir);
-        if (names.empty()) {
-            names = {"exit", "stdout", "stderr", "stages"};
-            for (const std::string &n : list_dir(tmp.path()))
-                if (ends_with(n, ".vacpp") || ends_with(n, ".deriv") || ends_with(n, ".param"))
-                    names.push_back(n);
-        }
+        if (names.empty()) names = {"exit", "stdout", "stderr", "stages"};
+        for (const std::string &n : list_dir(tmp.path()))
+            if ((ends_with(n, ".vacpp") || ends_with(n, ".deriv") || ends_with(n, ".param")) &&
+                std::find(names.begin(), names.end(), n) == names.end())
+                names.push_back(n);
         for (const std::string &n : names) {
             if (ends_with(n, ".absent")) continue;
             bool exists = false;
@@ -116,6 +120,12 @@ TEST_P(Golden, Matches) {
 
     std::vector<std::string> names = list_dir(expected_dir);
     ASSERT_FALSE(names.empty()) << "no expected files in " << expected_dir;
+    // The generated C is the translator's main output: every case must pin it,
+    // either as the file itself or as NAME.vacpp.absent when no file is made.
+    bool pins_vacpp = false;
+    for (const std::string &n : names)
+        if (ends_with(n, ".vacpp") || ends_with(n, ".vacpp.absent")) pins_vacpp = true;
+    EXPECT_TRUE(pins_vacpp) << GetParam() << ": expected/ has no .vacpp (nor NAME.vacpp.absent)";
     for (const std::string &n : names) {
         if (ends_with(n, ".absent")) {
             std::string target = n.substr(0, n.size() - 7);
@@ -124,7 +134,9 @@ TEST_P(Golden, Matches) {
         }
         bool exists = false;
         std::string got = actual(n, &exists);
-        std::string want = read_file(expected_dir + "/" + n);
+        bool readable = false;
+        std::string want = read_file(expected_dir + "/" + n, &readable);
+        ASSERT_TRUE(readable) << "cannot read " << expected_dir << "/" << n;
         ASSERT_TRUE(exists) << n << " was not written";
         EXPECT_TRUE(got == want) << GetParam() << ": " << n << " differs\n" << first_difference(want, got);
     }
