@@ -101,7 +101,7 @@ TEST(Zelk4thTypes, ParameterTextsUseConstantsAndParametersOnly) {
         {"2*r+n", "r/2", "(no error)"},
         {"r>1?3:4", "-inf", "(no error)"},
         {"exp(r)", "q", "(no error)"},  // q: declared after, usable in a bound
-        {"q", "0", "m.deriv:1: unknown name 'q'"},
+        {"q", "0", "m.deriv:1: the default of parameter 'z' uses parameter 'q', which is declared after it"},
         {"a", "0", "m.deriv:1: unknown name 'a'"},
         {"\"s\"", "0", "the default of parameter 'z' must be a number computed from constants and parameters"},
         {"1", "inf+zz", "m.param:1: unknown name 'zz'"},
@@ -132,16 +132,18 @@ TEST(Zelk4thChecks, RefusedConstructsNameTheSourceLine) {
     const struct {
         const char *stmt, *message;
     } cases[] = {
-        {"x = ddt(a) ;", "ddt() is supported only as a term of a flow contribution I(...) <+"},
-        {"_I(a,b) <== exp(ddt(a)) ;", "ddt() is supported only as a term of a flow contribution"},
+        {"x = ddt(a) ;", "ddt() is supported only as a term of a contribution"},
+        {"_I(a,b) <== exp(ddt(a)) ;", "ddt() is supported only as a term of a contribution"},
         {"_I(a,b) <== a*ddt(a) ;", "ddt() multiplied or divided by a value that depends on the node voltages"},
         {"_I(a,b) <== ddt(a)/x ;", "ddt() multiplied or divided by a value that depends on the node voltages"},
         {"_I(a,b) <== ddt(a)*ddt(b) ;", "a product of two ddt() terms"},
         {"_I(a,b) <== r/ddt(a) ;", "ddt() is supported only as a term"},
         {"x = idt(a) ;", "idt() is not supported"},
-        {"_V(a,b) <== 1 ;", "potential contributions V(...) <+ are not supported yet"},
-        {"x = I2(a,b) ;", "flow probes I(...) are not supported yet"},
-        {"x = I(a) ;", "flow probes I(...) are not supported yet"},
+        {"_V(a,b) <== 1 ; _I(b,a) <== 1 ;", "flow contribution to a branch that also has a potential contribution"},
+        {"x = I2(a,b) ;", "reads only the current of a branch that has a potential contribution"},
+        {"_V(a) <== 1 ; x = I2(a,b) ;", "reads only the current of a branch that has a potential contribution"},
+        {"x = I(x) ;", "a flow probe I(...) needs a declared branch or one or two nodes"},
+        {"_V(a,b) <== 1 ; x = I2(a,r) ;", "a flow probe I(...) needs a declared branch or one or two nodes"},
         {"x = foo(a) ;", "unknown function 'foo'"},
         {"x = zz ;", "unknown name 'zz'"},
         {"_I(q) <== 1 ;", "contribution to 'q', which is not an electrical node"},

@@ -15,9 +15,16 @@
  *   model_check ac PORT V FREQ [name=value ...]
  *       Small-signal admittance of the driven port at bias V and frequency
  *       FREQ, internal nodes eliminated: "Re Im".
- *   model_check point V... [name=value ...]
- *       One evaluation at the given node voltages (one per node, in the
- *       order of the node table): "name i q" per node.
+ *   model_check point X... [name=value ...]
+ *       One evaluation at the given unknowns (node voltages, then branch
+ *       currents, in the order of the unknown table): "name i q" per
+ *       equation.
+ *   model_check full X... [name=value ...]
+ *       The same with every derivative: "i q g[k][0..] c[k][0..]" per equation.
+ *   model_check tran PORT AMPL FREQ STEPS PERIODS [name=value ...]
+ *       Drives port PORT with AMPL sin(2 pi FREQ t) from rest, the other
+ *       ports at 0 V, trapezoidal rule with STEPS steps per period: "t I" per
+ *       step, the current into the driven port.
  *
  * Exit status 2 for a bad command line, 3 for a parameter out of range,
  * 4 when Newton's method does not converge.
@@ -33,7 +40,7 @@
 #define CAT(a, b) CAT2(a, b)
 #define ZM(x) CAT(MODEL, x)
 
-#define NA ((int)(sizeof ZM(node_names) / sizeof ZM(node_names)[0]))
+#define NA ((int)(sizeof ZM(unknown_names) / sizeof ZM(unknown_names)[0]))
 #define NPORTS ((int)(sizeof ZM(port_nodes) / sizeof ZM(port_nodes)[0]))
 
 static ZM(params) P;
@@ -88,7 +95,7 @@ static int derivative_check(int count, double lo, double hi)
                 if (sg > 1.0 || sc > 1.0) {
                     if (bad++ < 10)
                         fprintf(stderr, "point %d: d/dv(%s) of node %s: g=%.17g (fd %.17g) c=%.17g (fd %.17g)\n", n,
-                                ZM(node_names)[j], ZM(node_names)[k], r.g[k][j], (rp.i[k] - rm.i[k]) / (2 * h),
+                                ZM(unknown_names)[j], ZM(unknown_names)[k], r.g[k][j], (rp.i[k] - rm.i[k]) / (2 * h),
                                 r.c[k][j], (rp.q[k] - rm.q[k]) / (2 * h));
                 }
                 worst = fmax(worst, fmax(sg, sc));
@@ -230,7 +237,70 @@ static int point(char **volts)
     ZM(result) r;
     for (k = 0; k < NA; k++) v[k] = atof(volts[k]);
     evaluate(v, &r);
-    for (k = 0; k < NA; k++) printf("%s %.17g %.17g\n", ZM(node_names)[k], r.i[k], r.q[k]);
+    for (k = 0; k < NA; k++) printf("%s %.17g %.17g\n", ZM(unknown_names)[k], r.i[k], r.q[k]);
+    return 0;
+}
+
+static int full(char **values)
+{
+    double v[NA];
+    int k, j;
+    ZM(result) r;
+    for (k = 0; k < NA; k++) v[k] = atof(values[k]);
+    evaluate(v, &r);
+    for (k = 0; k < NA; k++) {
+        printf("%.17g %.17g", r.i[k], r.q[k]);
+        for (j = 0; j < NA; j++) printf(" %.17g", r.g[k][j]);
+        for (j = 0; j < NA; j++) printf(" %.17g", r.c[k][j]);
+        printf("\n");
+    }
+    return 0;
+}
+
+/* ---- transient ---- */
+
+static int transient(int port, double ampl, double freq, int steps, int periods)
+{
+    double x[NA], q0[NA], qdot[NA], h = 1.0 / (freq * steps);
+    int internal[NA], ni = 0, k, j, n, it;
+    ZM(result) r;
+    for (k = 0; k < NA; k++) {
+        x[k] = 0.0;
+        if (!is_port(k)) internal[ni++] = k;
+    }
+    evaluate(x, &r);
+    for (k = 0; k < NA; k++) {
+        q0[k] = r.q[k];
+        qdot[k] = is_port(k) ? 0.0 : -r.i[k];  /* at rest: i + dq/dt = 0 */
+    }
+    for (n = 1; n <= steps * periods; n++) {
+        double t = n * h;
+        x[ZM(port_nodes)[port]] = ampl * sin(2.0 * 3.14159265358979323846 * freq * t);
+        for (it = 0;; it++) {
+            double a[NA][NA], b[NA], step = 0.0;
+            evaluate(x, &r);
+            /* i + dq/dt with dq/dt = 2 (q - q0) / h - qdot0 */
+            for (k = 0; k < ni; k++) {
+                int e = internal[k];
+                b[k] = -(r.i[e] + 2.0 * (r.q[e] - q0[e]) / h - qdot[e]);
+                for (j = 0; j < ni; j++) a[k][j] = r.g[e][internal[j]] + 2.0 / h * r.c[e][internal[j]];
+            }
+            if (ni > 0 && !solve(ni, a, b)) return 4;
+            for (k = 0; k < ni; k++) {
+                x[internal[k]] += b[k];
+                step = fmax(step, fabs(b[k]) / (1.0 + fabs(x[internal[k]])));
+            }
+            if (step < 1e-14 || ni == 0) break;
+            if (it == 100) return 4;
+        }
+        evaluate(x, &r);
+        for (k = 0; k < NA; k++) {
+            qdot[k] = 2.0 * (r.q[k] - q0[k]) / h - qdot[k];
+            q0[k] = r.q[k];
+        }
+        k = ZM(port_nodes)[port];
+        printf("%.17g %.17g\n", t, r.i[k] + qdot[k]);
+    }
     return 0;
 }
 
@@ -238,7 +308,8 @@ static int point(char **volts)
 
 static int usage(void)
 {
-    fprintf(stderr, "usage: model_check fd COUNT LO HI | dc PORT V0 V1 STEPS | ac PORT V FREQ | point V...\n"
+    fprintf(stderr, "usage: model_check fd COUNT LO HI | dc PORT V0 V1 STEPS | ac PORT V FREQ | point X... |\n"
+                    "                   full X... | tran PORT AMPL FREQ STEPS PERIODS\n"
                     "                   [name=value ...]\n");
     return 2;
 }
@@ -248,7 +319,8 @@ int main(int argc, char **argv)
     int nargs, k;
     char msg[256];
     if (argc < 2) return usage();
-    nargs = strcmp(argv[1], "dc") == 0 ? 4 : strcmp(argv[1], "point") == 0 ? NA : 3;
+    nargs = strcmp(argv[1], "dc") == 0 ? 4 : strcmp(argv[1], "tran") == 0 ? 5
+          : strcmp(argv[1], "point") == 0 || strcmp(argv[1], "full") == 0 ? NA : 3;
     if (argc < 2 + nargs) return usage();
     ZM(init)(&P);
     for (k = 2 + nargs; k < argc; k++) {
@@ -268,6 +340,9 @@ int main(int argc, char **argv)
         return 3;
     }
     if (strcmp(argv[1], "point") == 0) return point(argv + 2);
+    if (strcmp(argv[1], "full") == 0) return full(argv + 2);
+    if (strcmp(argv[1], "tran") == 0 && atoi(argv[2]) < NPORTS)
+        return transient(atoi(argv[2]), atof(argv[3]), atof(argv[4]), atoi(argv[5]), atoi(argv[6]));
     if (strcmp(argv[1], "fd") == 0) return derivative_check(atoi(argv[2]), atof(argv[3]), atof(argv[4]));
     if (strcmp(argv[1], "dc") == 0 && atoi(argv[2]) < NPORTS)
         return dc_sweep(atoi(argv[2]), atof(argv[3]), atof(argv[4]), atoi(argv[5]));

@@ -1,5 +1,6 @@
 #include "analyze.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -85,11 +86,12 @@ public:
             if (!f->is_evaluate) declare_function(*f);
         for (Function &f : prog_.functions) function_body(f);
         evaluate();
+        sparsity();
+        reachable();
         for (const Symbol *s : prog_.module_vars) {
-            if (s->read && !s->assigned)
+            if (s->kind == SymKind::ModuleVar && s->read && !s->assigned)
                 prog_.warnings.push_back(s->loc.file + ":" + std::to_string(s->loc.line) + ": warning: '" + s->name +
-                                         "' is read but never assigned, so it is always 0 (a declared branch "
-                                         "used as a probe reads a variable of that name, not the branch)");
+                                         "' is read but never assigned, so it is always 0");
         }
     }
 
@@ -100,13 +102,14 @@ private:
     const Symbol *pi_ = nullptr;
     const Symbol *temperature_ = nullptr;  // alias of the device temperature
     std::map<std::string, Function *> fn_by_name_;
+    std::vector<const Stmt *> flow_contribs_;
 
     Symbol *make(SymKind kind, const std::string &name, Ty type, const Loc &loc) {
         prog_.symbols.emplace_back();
         Symbol *s = &prog_.symbols.back();
         s->kind = kind;
         s->name = name;
-        s->cname = c_name(name);
+        s->cname = c_name(name, prog_.module);
         s->type = type;
         s->loc = loc;
         return s;
@@ -114,11 +117,29 @@ private:
 
     // ---- parameters ----
 
-    static ExprP parse_text(const std::string &text, const Loc &loc) {
+    // A parameter text of the side files.  When the declaration was found
+    // in the Verilog-A source, positions are its line there, and the numbers
+    // of text[begin, end) there tell which integers were scaled literals.
+    ExprP parse_text(const std::string &text, const ParamInfo &info, const Loc &side_loc, size_t begin,
+                     size_t end) const {
+        const SourceFile *file = info.decl_found ? prog_.sources.find(info.decl_file) : nullptr;
+        const Loc loc = file ? Loc{info.decl_file, info.decl.line} : side_loc;
         std::vector<Token> toks = tokenize(text, loc.file);
-        for (Token &t : toks) t.loc.line += loc.line - 1;
+        for (Token &t : toks) t.loc.line = loc.line;
+        if (file) mark_scaled_in(toks, *file, begin, end);
         if (toks.size() == 1) throw Error(loc, "empty expression");
         return parse_expression(toks);
+    }
+
+    // A default may use only the parameters declared before it.
+    void no_later_param(const Expr &e, size_t i) const {
+        if (e.kind == ExprKind::Name && !scopes_.find(e.text)) {
+            for (size_t j = i + 1; j < prog_.params.size(); ++j)
+                if (prog_.params[j]->name == e.text)
+                    throw Error(e.loc, "the default of parameter '" + prog_.params[i]->name + "' uses parameter '" +
+                                           e.text + "', which is declared after it");
+        }
+        for (const ExprP &k : e.kids) no_later_param(*k, i);
     }
 
     void parameters() {
@@ -155,7 +176,8 @@ private:
         for (size_t i = 0; i < params.size(); ++i) {
             const ParamInfo &info = prog_.side.params[i];
             ParamCode &code = prog_.param_code[i];
-            code.def = parse_text(info.default_text, info.default_loc);
+            code.def = parse_text(info.default_text, info, info.default_loc, info.decl.value_begin, info.decl.value_end);
+            no_later_param(*code.def, i);
             constant_expr(*code.def, "the default of parameter '" + info.name + "'");
             scopes_.add(params[i]);
             if (temperature_ && temperature_->index == static_cast<int>(i)) scopes_.add(temperature_);
@@ -168,9 +190,22 @@ private:
             if (!info.has_range) continue;
             ParamCode &code = prog_.param_code[i];
             const std::string what = "the range of parameter '" + info.name + "'";
-            code.lo = parse_text(info.lo_text, info.range_loc);
+            code.lo = parse_text(info.lo_text, info, info.range_loc, info.decl.range_begin, info.decl.end);
             constant_expr(*code.lo, what);
-            code.hi = parse_text(info.hi_text, info.range_loc);
+            // The upper bound's numbers follow those of the lower one.
+            size_t colon = info.decl.range_begin;
+            if (const SourceFile *f = info.decl_found ? prog_.sources.find(info.decl_file) : nullptr) {
+                int depth = 0;
+                for (size_t k = info.decl.range_begin + 1; k < info.decl.end && k < f->text.size(); ++k) {
+                    char c = f->text[k];
+                    depth += (c == '(' || c == '[') - (c == ')' || c == ']');
+                    if (c == ':' && depth == 0) {
+                        colon = k;
+                        break;
+                    }
+                }
+            }
+            code.hi = parse_text(info.hi_text, info, info.range_loc, colon, info.decl.end);
             constant_expr(*code.hi, what);
         }
         scopes_.pop();
@@ -188,21 +223,41 @@ private:
     void module_scope() {
         const SideInfo &side = prog_.side;
         scopes_.push();  // nodes and module variables; visible in the evaluate function only
-        for (size_t i = 0; i < side.nodes.size(); ++i) {
-            Symbol *s = make(SymKind::Node, side.nodes[i], Ty::Dual, Loc());
+        // The ports come first, in the order of the module header; then the
+        // internal nodes in declaration order.
+        std::vector<std::string> order;
+        for (const std::string &port : side.ports) {
+            bool found = false;
+            for (const std::string &n : side.nodes) found = found || n == port;
+            if (!found) throw Error("port '" + port + "' of the derivative record file is not an electrical name");
+            for (const std::string &o : order)
+                if (o == port) throw Error("port '" + port + "' is listed twice in the derivative record file");
+            order.push_back(port);
+            prog_.port_nodes.push_back(static_cast<int>(order.size()) - 1);
+        }
+        for (const std::string &n : side.nodes) {
+            bool port = false;
+            for (const std::string &p : side.ports) port = port || n == p;
+            if (!port) order.push_back(n);
+        }
+        for (size_t i = 0; i < order.size(); ++i) {
+            Symbol *s = make(SymKind::Node, order[i], Ty::Dual, Loc());
             s->index = static_cast<int>(i);
             prog_.nodes.push_back(s);
-        }
-        for (const std::string &port : side.ports) {
-            int index = -1;
-            for (size_t i = 0; i < side.nodes.size(); ++i)
-                if (side.nodes[i] == port) index = static_cast<int>(i);
-            if (index < 0) throw Error("port '" + port + "' of the derivative record file is not an electrical name");
-            prog_.port_nodes.push_back(index);
         }
         for (StmtP &d : prog_.unit.module_decls) {
             for (const std::string &name : d->names) {
                 Symbol *s = make(SymKind::ModuleVar, name, d->decl_real ? Ty::Dual : Ty::Int, d->loc);
+                // A declared branch: read as a probe, it is its voltage.
+                auto br = prog_.sources.branches.find(name);
+                if (br != prog_.sources.branches.end() && d->decl_real) {
+                    std::vector<int> nodes;
+                    for (const std::string &n : br->second) nodes.push_back(node_index(n));
+                    if (nodes[0] >= 0 && (nodes.size() == 1 || nodes[1] >= 0)) {
+                        s->kind = SymKind::Branch;
+                        s->nodes = nodes;
+                    }
+                }
                 for (const Symbol *n : prog_.nodes)
                     if (n->name == name) throw Error(d->loc, "variable '" + name + "' has the name of a node");
                 for (const Symbol *m : prog_.module_vars)
@@ -211,6 +266,65 @@ private:
                 prog_.module_vars.push_back(s);
             }
         }
+    }
+
+    int node_index(const std::string &name) const {
+        for (const Symbol *n : prog_.nodes)
+            if (n->name == name) return n->index;
+        return -1;
+    }
+
+    // ---- potential branches ----
+
+    // The branch-current unknown of the branch between nodes a and b (b: -1
+    // for ground), made when `make` is set; -1 when there is none.  `reversed`
+    // tells that (a, b) is the branch's (n, p).
+    int branch_of(int a, int b, bool make_one, bool *reversed) {
+        const int base = static_cast<int>(prog_.nodes.size());
+        for (size_t k = 0; k < prog_.branches.size(); ++k) {
+            const PotentialBranch &br = prog_.branches[k];
+            if ((br.p == a && br.n == b) || (br.p == b && br.n == a)) {
+                *reversed = br.p != a;
+                return base + static_cast<int>(k);
+            }
+        }
+        *reversed = false;
+        if (!make_one) return -1;
+        PotentialBranch br;
+        br.p = a;
+        br.n = b;
+        br.name = "I(" + prog_.nodes[static_cast<size_t>(a)]->name +
+                  (b >= 0 ? "," + prog_.nodes[static_cast<size_t>(b)]->name : std::string()) + ")";
+        prog_.branches.push_back(br);
+        return base + static_cast<int>(prog_.branches.size()) - 1;
+    }
+
+    // The node indices of a contribution, checked.
+    std::vector<int> contribution_nodes(const Stmt &s) const {
+        std::vector<int> out;
+        for (const std::string &n : s.nodes) {
+            int index = node_index(n);
+            if (index < 0) throw Error(s.loc, "contribution to '" + n + "', which is not an electrical node");
+            out.push_back(index);
+        }
+        if (out.size() == 2 && out[0] == out[1])
+            throw Error(s.loc, "contribution between node '" + s.nodes[0] + "' and itself");
+        if (out.size() == 1) out.push_back(-1);
+        return out;
+    }
+
+    // Every branch that receives a potential contribution gets its unknown
+    // before the statements are analysed, so that a probe of its current may
+    // come first.
+    void find_potential_branches(Stmt &s) {
+        if (s.kind == StmtKind::Contrib && !s.flow) {
+            std::vector<int> nodes = contribution_nodes(s);
+            bool reversed = false;
+            branch_of(nodes[0], nodes[1], true, &reversed);
+        }
+        for (StmtP &k : s.body) find_potential_branches(*k);
+        for (Stmt *k : {s.then_s.get(), s.else_s.get()})
+            if (k) find_potential_branches(*k);
     }
 
     void declare_function(const FuncDef &def) {
@@ -281,7 +395,170 @@ private:
             throw Error(def.loc, "the nodes of '" + def.name + "' must each be declared double once");
         for (const Symbol *n : prog_.nodes) scopes_.add(n);
         for (const Symbol *m : prog_.module_vars) scopes_.add(m);
+        find_potential_branches(*def.body);
         block_items(*def.body, true);
+        // A branch is driven by its potential or by its flow, not both.
+        for (const Stmt *s : flow_contribs_) {
+            bool reversed = false;
+            if (branch_of(s->node_index[0], s->node_index[1], false, &reversed) >= 0)
+                throw Error(s->loc, "flow contribution to a branch that also has a potential contribution V(...) <+");
+        }
+    }
+
+    // ---- Jacobian sparsity ----
+    //
+    // Which unknowns each real value can depend on: a variable depends on
+    // everything any assignment to it depends on (conditions carry no
+    // derivatives), iterated until nothing changes.  An analog function's
+    // results depend on all its arguments.
+
+    using Set = std::vector<char>;
+    std::map<const Symbol *, Set> deps_;
+    bool changed_ = false;
+
+    size_t unknowns() const { return prog_.nodes.size() + prog_.branches.size(); }
+
+    static void merge(Set &a, const Set &b, bool *changed = nullptr) {
+        for (size_t k = 0; k < a.size(); ++k)
+            if (b[k] && !a[k]) {
+                a[k] = 1;
+                if (changed) *changed = true;
+            }
+    }
+
+    Set &var_deps(const Symbol *s) {
+        auto it = deps_.find(s);
+        if (it == deps_.end()) it = deps_.emplace(s, Set(unknowns(), 0)).first;
+        return it->second;
+    }
+
+    Set deps(const Expr &e) {
+        Set out(unknowns(), 0);
+        switch (e.kind) {
+        case ExprKind::Name:
+        case ExprKind::Deref:
+            if (!e.sym) break;
+            if (e.sym->kind == SymKind::Node) out[static_cast<size_t>(e.sym->index)] = 1;
+            if (e.sym->kind == SymKind::Branch)
+                for (int n : e.sym->nodes) out[static_cast<size_t>(n)] = 1;
+            if (e.sym->kind == SymKind::ModuleVar || e.sym->kind == SymKind::Local || e.sym->kind == SymKind::Arg)
+                out = var_deps(e.sym);
+            break;
+        case ExprKind::Cond:
+            deps(*e.kids[0]);
+            merge(out, deps(*e.kids[1]));
+            merge(out, deps(*e.kids[2]));
+            break;
+        case ExprKind::Call:
+            if (e.unknown >= 0) {
+                out[static_cast<size_t>(e.unknown)] = 1;
+                break;
+            }
+            for (const ExprP &k : e.kids) merge(out, k->kind == ExprKind::AddrOf ? var_deps(k->sym) : deps(*k));
+            if (e.fn)
+                for (const ExprP &k : e.kids)
+                    if (k->kind == ExprKind::AddrOf) merge(var_deps(k->sym), out, &changed_);
+            break;
+        default:
+            for (const ExprP &k : e.kids) merge(out, deps(*k));
+            break;
+        }
+        if (e.type != Ty::Dual) std::fill(out.begin(), out.end(), 0);
+        return out;
+    }
+
+    void term_deps(const Expr &e, Set &stat, Set &charge) {
+        if (!e.has_ddt) {
+            merge(stat, deps(e));
+        } else if (e.kind == ExprKind::Call) {
+            merge(charge, deps(*e.kids[0]));
+        } else {
+            for (const ExprP &k : e.kids) term_deps(*k, stat, charge);
+        }
+    }
+
+    void stamp_rows(int row, const Set &stat, const Set &charge) {
+        if (row < 0) return;
+        merge(prog_.resist[static_cast<size_t>(row)], stat);
+        merge(prog_.react[static_cast<size_t>(row)], charge);
+    }
+
+    void deps_walk(const Stmt &s) {
+        switch (s.kind) {
+        case StmtKind::Block:
+            for (const StmtP &k : s.body) deps_walk(*k);
+            break;
+        case StmtKind::Assign: {
+            Set d = deps(*s.value);
+            if (s.target->sym && s.target->sym->type == Ty::Dual) merge(var_deps(s.target->sym), d, &changed_);
+            break;
+        }
+        case StmtKind::ExprStmt:
+        case StmtKind::Return: deps(*s.value); break;
+        case StmtKind::If:
+        case StmtKind::While:
+        case StmtKind::For:
+            if (s.init) deps_walk(*s.init);
+            if (s.cond) deps(*s.cond);
+            if (s.step) deps_walk(*s.step);
+            deps_walk(*s.then_s);
+            if (s.else_s) deps_walk(*s.else_s);
+            break;
+        case StmtKind::Contrib: {
+            Set stat(unknowns(), 0), charge(unknowns(), 0);
+            term_deps(*s.value, stat, charge);
+            if (s.flow) {
+                stamp_rows(s.node_index[0], stat, charge);
+                stamp_rows(s.node_index[1], stat, charge);
+            } else {
+                stamp_rows(s.branch, stat, charge);
+            }
+            break;
+        }
+        case StmtKind::Decl:
+        case StmtKind::Empty: break;
+        }
+    }
+
+    void sparsity() {
+        const size_t n = unknowns();
+        prog_.resist.assign(n, Set(n, 0));
+        prog_.react.assign(n, Set(n, 0));
+        do {
+            changed_ = false;
+            deps_walk(*prog_.unit.evaluate->body);
+        } while (changed_);
+        // A branch current enters and leaves its nodes; its equation holds
+        // the voltage across it.
+        for (size_t k = 0; k < prog_.branches.size(); ++k) {
+            const size_t j = prog_.nodes.size() + k;
+            for (int node : {prog_.branches[k].p, prog_.branches[k].n}) {
+                if (node < 0) continue;
+                prog_.resist[static_cast<size_t>(node)][j] = 1;
+                prog_.resist[j][static_cast<size_t>(node)] = 1;
+            }
+        }
+    }
+
+    // ---- analog functions that are called ----
+
+    void calls_in(const Expr &e, std::set<const Function *> &seen) {
+        if (e.fn && seen.insert(e.fn).second) calls_in(*e.fn->def->body, seen);
+        for (const ExprP &k : e.kids) calls_in(*k, seen);
+    }
+
+    void calls_in(const Stmt &s, std::set<const Function *> &seen) {
+        for (const Expr *e : {s.target.get(), s.value.get(), s.cond.get()})
+            if (e) calls_in(*e, seen);
+        for (const Stmt *k : {s.then_s.get(), s.else_s.get(), s.init.get(), s.step.get()})
+            if (k) calls_in(*k, seen);
+        for (const StmtP &k : s.body) calls_in(*k, seen);
+    }
+
+    void reachable() {
+        std::set<const Function *> seen;
+        calls_in(*prog_.unit.evaluate->body, seen);
+        for (const Function &f : prog_.functions) prog_.called.push_back(seen.count(&f) ? 1 : 0);
     }
 
     // ---- statements ----
@@ -347,6 +624,7 @@ private:
         } else {
             sym = lookup(t);
             if (sym->kind == SymKind::Node) throw Error(t.loc, "cannot assign to node '" + sym->name + "'");
+            if (sym->kind == SymKind::Branch) throw Error(t.loc, "cannot assign to branch '" + sym->name + "'");
             if (sym->kind == SymKind::Param || sym->kind == SymKind::Const)
                 throw Error(t.loc, "cannot assign to parameter '" + sym->name + "'");
             if (sym->ptr)
@@ -360,20 +638,15 @@ private:
 
     void contribution(Stmt &s) {
         if (fn_) throw Error(s.loc, "a contribution inside analog function '" + fn_->name + "'");
-        if (!s.flow) throw Error(s.loc, "potential contributions V(...) <+ are not supported yet");
-        for (const std::string &n : s.nodes) {
-            int index = -1;
-            for (const Symbol *node : prog_.nodes)
-                if (node->name == n) index = node->index;
-            if (index < 0) throw Error(s.loc, "contribution to '" + n + "', which is not an electrical node");
-            s.node_index.push_back(index);
-        }
-        if (s.nodes.size() == 2 && s.node_index[0] == s.node_index[1])
-            throw Error(s.loc, "contribution between node '" + s.nodes[0] + "' and itself");
+        s.node_index = contribution_nodes(s);
+        if (s.flow)
+            flow_contribs_.push_back(&s);
+        else
+            s.branch = branch_of(s.node_index[0], s.node_index[1], false, &s.reversed);
         if (!numeric(term(*s.value))) throw Error(s.value->loc, "a contribution needs a number");
     }
 
-    // The right side of a flow contribution: ddt() may stand in it as a term,
+    // The right side of a contribution: ddt() may stand in it as a term,
     // added or subtracted, multiplied or divided by a value that does not
     // depend on the node voltages.
     Ty term(Expr &e) {
@@ -449,6 +722,17 @@ private:
         case ExprKind::Real: return e.type = Ty::Real;
         case ExprKind::Str: return e.type = Ty::Str;
         case ExprKind::Name: {
+            if (e.text == "vt" && !scopes_.find(e.text) && temperature_) {
+                // $vt without an argument: the thermal voltage at $temperature.
+                ExprP t = std::make_unique<Expr>();
+                t->kind = ExprKind::Name;
+                t->loc = e.loc;
+                t->text = "temperature";
+                e.kind = ExprKind::Call;
+                e.text = "ut";
+                e.kids.push_back(std::move(t));
+                return expr(e);
+            }
             const Symbol *s = resolve(e);
             if (s->ptr) throw Error(e.loc, "'" + s->name + "' is passed by address and is read as *" + s->name);
             e.sym = s;
@@ -503,8 +787,7 @@ private:
         if (const Builtin *b = find_builtin(e.text)) return builtin_call(e, *b);
         auto f = fn_by_name_.find(e.text);
         if (f == fn_by_name_.end()) {
-            if (e.text == "I" || e.text == "I2")
-                throw Error(e.loc, "flow probes I(...) are not supported yet (they need branch currents as unknowns)");
+            if (e.text == "I" || e.text == "I2") return flow_probe(e);
             throw Error(e.loc, "unknown function '" + e.text + "'");
         }
         const Function &fn = *f->second;
@@ -550,11 +833,36 @@ private:
         return e.type = fn.ret;
     }
 
+    // I(br), I(a) or I2(a,b): the current of a branch with a potential
+    // contribution, which is an unknown.
+    Ty flow_probe(Expr &e) {
+        if (fn_) throw Error(e.loc, "a flow probe I(...) inside analog function '" + fn_->name + "'");
+        const std::string bad = "a flow probe I(...) needs a declared branch or one or two nodes";
+        std::vector<int> nodes;
+        for (const ExprP &k : e.kids) {
+            const Symbol *s = k->kind == ExprKind::Name ? scopes_.find(k->text) : nullptr;
+            if (!s) throw Error(e.loc, bad);
+            if (s->kind == SymKind::Node)
+                nodes.push_back(s->index);
+            else if (s->kind == SymKind::Branch && e.kids.size() == 1)
+                nodes = s->nodes;
+            else
+                throw Error(e.loc, bad);
+        }
+        if (nodes.empty() || e.kids.size() != (e.text == "I" ? 1u : 2u)) throw Error(e.loc, bad);
+        if (nodes.size() == 1) nodes.push_back(-1);
+        e.unknown = branch_of(nodes[0], nodes[1], false, &e.negate);
+        if (e.unknown < 0)
+            throw Error(e.loc, "a flow probe I(...) reads only the current of a branch that has a potential "
+                               "contribution V(...) <+");
+        return e.type = Ty::Dual;
+    }
+
     Ty builtin_call(Expr &e, const Builtin &b) {
         e.builtin = &b;
         switch (b.kind) {
         case BuiltinKind::Ddt:
-            throw Error(e.loc, "ddt() is supported only as a term of a flow contribution I(...) <+");
+            throw Error(e.loc, "ddt() is supported only as a term of a contribution");
         case BuiltinKind::Idt: throw Error(e.loc, "idt() is not supported");
         case BuiltinKind::Printf: throw Error(e.loc, "$strobe is a statement, not a value");
         default: break;
@@ -645,8 +953,12 @@ private:
 
 }  // namespace
 
-std::string c_name(const std::string &name) {
+std::string c_name(const std::string &name, const std::string &module) {
+    std::string upper = module;
+    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     bool reserved = reserved_names().count(name) > 0 || name.compare(0, 2, "zk") == 0 ||
+                    name.compare(0, module.size() + 1, module + "_") == 0 ||
+                    name.compare(0, upper.size() + 1, upper + "_") == 0 ||
                     name.compare(0, 2, "__") == 0 ||
                     (name.size() > 1 && name[0] == '_' && std::isupper(static_cast<unsigned char>(name[1])));
     return reserved ? "zk_u_" + name : name;

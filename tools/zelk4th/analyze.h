@@ -8,6 +8,7 @@
 
 #include "ast.h"
 #include "sidefiles.h"
+#include "source.h"
 
 namespace zelk4th {
 
@@ -18,6 +19,7 @@ enum class SymKind {
     Local,      // block-level variable, or a local of an analog function
     Arg,        // argument of an analog function
     Const,      // a named constant (PI; inf in range bounds)
+    Branch,     // declared branch read as a probe: the voltage between its nodes
 };
 
 struct Symbol {
@@ -26,7 +28,8 @@ struct Symbol {
     std::string cname;  // as written in the generated C
     Ty type = Ty::None;
     bool ptr = false;   // Arg passed by address
-    int index = -1;     // Node: derivative index; Param: position in the record
+    int index = -1;     // Node: unknown index; Param: position in the record
+    std::vector<int> nodes;  // Branch: its node indices (one: against ground)
     Loc loc;
     std::string value;  // Const: its C text
     bool read = false;      // set when an expression reads it
@@ -46,16 +49,29 @@ struct ParamCode {
     ExprP lo, hi;     // range bounds (null without a range)
 };
 
+// A branch that receives potential contributions: its current is an unknown
+// of its own, after the node voltages, with a branch equation of its own.
+struct PotentialBranch {
+    int p = -1, n = -1;  // node indices; n == -1: against ground
+    std::string name;    // "I(p,n)" or "I(p)"
+};
+
 struct Program {
     std::string module;       // lower-case module name: the prefix of the public names
     std::string source_name;  // the preprocessed file, for the generated file's comment
     SideInfo side;
+    Sources sources;                    // what the Verilog-A files say
     Unit unit;
     std::vector<ParamCode> param_code;  // parallel to side.params
     std::deque<Symbol> symbols;         // owns every symbol
     std::deque<Function> functions;     // the analog functions, in file order
     std::vector<const Symbol *> params, nodes, module_vars;
-    std::vector<int> port_nodes;        // node index of each port
+    std::vector<int> port_nodes;        // node index of each port (ports come first)
+    std::vector<PotentialBranch> branches;  // unknown nodes.size() + k is the current of branches[k]
+    // Jacobian entries that can be nonzero, [equation][unknown], of the
+    // currents (resist) and of the charges (react).
+    std::vector<std::vector<char>> resist, react;
+    std::vector<char> called;           // per analog function: reachable from the evaluate function
     std::vector<std::string> warnings;  // complete messages
 };
 
@@ -65,6 +81,8 @@ void analyze(Program &prog);
 
 // The C spelling of a source name: unchanged unless it could clash with C or
 // with the names the generated file uses itself.
-std::string c_name(const std::string &name);
+// `module` is the module name: names that start like the generated file's
+// public names are renamed too.
+std::string c_name(const std::string &name, const std::string &module);
 
 }  // namespace zelk4th

@@ -49,6 +49,8 @@ struct Expr {
     bool has_ddt = false;              // a ddt() term inside (contributions only)
     std::string fmt;                   // printf: the format string as written in C
     std::string convs;                 // printf: the conversion letter of each further argument
+    int unknown = -1;                  // flow probe: the branch-current unknown it reads
+    bool negate = false;               // flow probe: against the branch's direction
 };
 using ExprP = std::unique_ptr<Expr>;
 
@@ -72,7 +74,9 @@ struct Stmt {
 
     bool flow = true;                // Contrib: _I (else _V)
     std::vector<std::string> nodes;  // Contrib: one or two node names
-    std::vector<int> node_index;     // Contrib, filled by the analysis
+    std::vector<int> node_index;     // Contrib, filled by the analysis (-1: ground)
+    int branch = -1;                 // Contrib to a potential: its branch-current unknown
+    bool reversed = false;           // Contrib to a potential: V(n,p) of branch (p,n)
 };
 using StmtP = std::unique_ptr<Stmt>;
 

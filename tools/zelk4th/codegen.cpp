@@ -32,19 +32,67 @@ std::string comment_text(const std::string &s) {
     return out;
 }
 
+bool ident_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Every internal name of the generated text ("zk_..." and "ZK_...") gets the
+// module's prefix, so that files of several models can share a translation
+// unit.  Strings are left alone; so are the renamed source names ("zk_u_...",
+// record fields among them) and the evaluate function's own arguments.
+std::string prefix_internal(const std::string &text, const std::string &m, const std::string &M) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '"') {
+            size_t j = i + 1;
+            while (j < text.size() && text[j] != '"') j += text[j] == '\\' ? 2 : 1;
+            out.append(text, i, j + 1 - i);
+            i = j + 1;
+        } else if (ident_char(c)) {
+            size_t j = i;
+            while (j < text.size() && ident_char(text[j])) ++j;
+            const std::string word = text.substr(i, j - i);
+            const bool keep = word == "zk_p" || word == "zk_r" || word == "zk_v" || word.compare(0, 5, "zk_u_") == 0;
+            if (!keep && word.compare(0, 3, "zk_") == 0)
+                out += m + "_" + word;
+            else if (word.compare(0, 3, "ZK_") == 0)
+                out += M + "_" + word;
+            else
+                out += word;
+            i = j;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
 class Gen {
 public:
     explicit Gen(const Program &p) : p_(p), M_(upper(p.module)), m_(p.module) {}
 
-    std::string run() {
-        header();
-        public_part();
-        out_ << "\n" << runtime_text(static_cast<int>(p_.nodes.size()));
+    Generated run() {
+        std::ostringstream h;
+        interface(h);
+        const std::string header_text = h.str();
         tables();
         param_functions();
         analog_functions();
         evaluate();
-        return out_.str();
+        const std::string body = out_.str();
+        Generated g;
+        g.h = prefix_internal("/* " + m_ + "eq.h: the interface of the " + m_ + " model, written by zelk4th from '" +
+                              comment_text(p_.source_name) + "' with " + m_ + "eq.c.\n *\n" + usage_comment() +
+                              " */\n" + header_text, m_, M_);
+        g.c = prefix_internal("/* " + m_ + ": C model written by zelk4th from '" + comment_text(p_.source_name) +
+                              "'.\n *\n" + usage_comment() +
+                              " *\n * The interface below is also " + m_ + "eq.h, under the same include guard.\n"
+                              " * Needs only <math.h> and <stdio.h>: compile with -std=c99, link with -lm.\n */\n"
+                              "#include <math.h>\n#include <stdio.h>\n\n" +
+                              header_text + "\n" + runtime_text(unknowns(), body) + body, m_, M_);
+        return g;
     }
 
 private:
@@ -55,7 +103,10 @@ private:
     const Function *cur_fn_ = nullptr;  // the analog function being written
 
     int nodes() const { return static_cast<int>(p_.nodes.size()); }
+    int unknowns() const { return nodes() + static_cast<int>(p_.branches.size()); }
+    int unknowns_alloc() const { return unknowns() > 0 ? unknowns() : 1; }
     int nodes_alloc() const { return nodes() > 0 ? nodes() : 1; }
+    int ports_alloc() const { return p_.port_nodes.empty() ? 1 : static_cast<int>(p_.port_nodes.size()); }
     std::string line_prefix() const { return std::string(static_cast<size_t>(indent_) * 4, ' '); }
     void line(const std::string &text) { out_ << line_prefix() << text << "\n"; }
     static std::string loc_text(const Loc &loc) {
@@ -68,82 +119,142 @@ private:
 
     // ---- the interface ----
 
+    std::string usage_comment() const {
+        std::string u;
+        u += " * Unknowns x[k], in this order: the node voltages (V) of the ports";
+        for (int k : p_.port_nodes) u += " " + p_.nodes[static_cast<size_t>(k)]->name;
+        u += ",\n * the internal nodes";
+        bool any = false;
+        for (const Symbol *n : p_.nodes) {
+            bool port = false;
+            for (int k : p_.port_nodes) port = port || n->index == k;
+            if (!port) u += " " + n->name, any = true;
+        }
+        if (!any) u += " (none)";
+        u += ", then the branch currents (A)";
+        for (const PotentialBranch &b : p_.branches) u += " " + b.name;
+        if (p_.branches.empty()) u += " (none)";
+        u += ".\n *\n";
+        u += " * " + m_ + "_init(&p)                  fills the parameter record with the defaults\n";
+        u += " * " + m_ + "_init_given(&p, given)     the same for the parameters whose given[k] is 0\n";
+        u += " * " + m_ + "_check(&p, msg, n)         number of parameters outside their range\n";
+        u += " * " + m_ + "_evaluate(x, &p, &r)       r.i[k] + d r.q[k]/dt is residual k (equation k),\n";
+        u += " *                               r.g, r.c its derivatives; 0, or 1 when not finite\n";
+        return comment_text(u);
+    }
+
     std::string range_text(const ParamInfo &info) const {
         return std::string(1, info.lo_bracket) + info.lo_text + ":" + info.hi_text + std::string(1, info.hi_bracket);
     }
 
-    void header() {
-        out_ << "/* " << m_ << ": C model written by zelk4th from '" << comment_text(p_.source_name) << "'.\n"
-             << " *\n"
-             << " * Node voltages v[k] (V), in this order:";
-        for (const Symbol *n : p_.nodes) out_ << " " << n->name;
-        out_ << "\n * Ports (terminals):";
-        for (int k : p_.port_nodes) out_ << " " << p_.nodes[static_cast<size_t>(k)]->name;
-        out_ << "\n *\n"
-             << " * " << m_ << "_init(&p)             fills the parameter record with the defaults\n"
-             << " * " << m_ << "_check(&p, msg, n)    number of parameters outside their range (0: all\n"
-             << " *                           in range); the first one is described in msg\n"
-             << " * " << m_ << "_evaluate(v, &p, &r)  at the node voltages v: r.i[k], the current flowing\n"
-             << " *                           from node k into the device, r.q[k], the charge whose\n"
-             << " *                           time derivative flows from node k into the device, and\n"
-             << " *                           r.g[k][j] = d i[k] / d v[j], r.c[k][j] = d q[k] / d v[j];\n"
-             << " *                           returns 0, or 1 when a result is not finite\n"
-             << " * " << m_ << "_param_index(name), " << m_ << "_get_param(&p, k), " << m_
-             << "_set_param(&p, k, x)\n"
-             << " *                           parameters by name and position\n"
-             << " * " << m_ << "_node_names, " << m_ << "_port_nodes, " << m_ << "_param_names   name tables\n"
-             << " *\n"
-             << " * Needs only <math.h> and <stdio.h>: compile with -std=c99, link with -lm.\n"
-             << " */\n"
-             << "#include <math.h>\n"
-             << "#include <stdio.h>\n\n";
-    }
+    // The interface: the header file, repeated at the top of the C file.
+    void interface(std::ostream &o) const {
+        const std::string guard = M_ + "EQ_H";
+        const std::string n = std::to_string(unknowns_alloc());
+        o << "#ifndef " << guard << "\n#define " << guard << "\n\n#include <stddef.h>\n\n"
+          << "/* Unknowns: node voltages first (ports, then internal nodes), then the\n"
+          << "   currents of the branches that receive potential contributions.\n"
+          << "   Equation k belongs to unknown k: the current balance of node k, or the\n"
+          << "   branch equation of branch current k. */\n"
+          << "#define " << M_ << "_NUM_PORTS " << p_.port_nodes.size() << "\n"
+          << "#define " << M_ << "_NUM_NODES " << nodes() << "\n"
+          << "#define " << M_ << "_NUM_BRANCHES " << p_.branches.size() << "\n"
+          << "#define " << M_ << "_NUM_UNKNOWNS " << unknowns() << "\n"
+          << "#define " << M_ << "_NUM_PARAMS " << p_.params.size() << "\n";
+        int entries = 0;
+        for (int k = 0; k < unknowns(); ++k)
+            for (int j = 0; j < unknowns(); ++j) entries += jac(p_.resist, k, j) || jac(p_.react, k, j);
+        o << "#define " << M_ << "_NUM_JACOBIAN " << entries << "\n\n";
 
-    void public_part() {
-        out_ << "#define " << M_ << "_NUM_NODES " << nodes() << "\n"
-             << "#define " << M_ << "_NUM_PORTS " << p_.port_nodes.size() << "\n"
-             << "#define " << M_ << "_NUM_PARAMS " << p_.params.size() << "\n\n"
-             << "/* Model and device parameters. */\n"
-             << "typedef struct " << m_ << "_params {\n";
+        o << "enum { " << M_ << "_TERMINAL = 0, " << M_ << "_INTERNAL = 1, " << M_ << "_BRANCH_CURRENT = 2 };\n\n"
+          << "/* X(index, name, kind, has_charge): every unknown, and whether its\n"
+          << "   equation has a charge part. */\n"
+          << "#define " << M_ << "_UNKNOWNS(X)";
+        for (int k = 0; k < unknowns(); ++k) {
+            bool charge = false;
+            for (int j = 0; j < unknowns(); ++j) charge = charge || jac(p_.react, k, j);
+            const char *kind = k < static_cast<int>(p_.port_nodes.size()) ? "_TERMINAL" : k < nodes() ? "_INTERNAL"
+                                                                                                   : "_BRANCH_CURRENT";
+            o << " \\\n    X(" << k << ", \"" << c_string(unknown_name(k)) << "\", " << M_ << kind << ", "
+              << (charge ? 1 : 0) << ")";
+        }
+        o << "\n\n/* X(equation, unknown, resist, react): the Jacobian entries that can be\n"
+          << "   nonzero, row by row; resist: in g (d i / d x), react: in c (d q / d x). */\n"
+          << "#define " << M_ << "_JACOBIAN(X)";
+        for (int k = 0; k < unknowns(); ++k)
+            for (int j = 0; j < unknowns(); ++j)
+                if (jac(p_.resist, k, j) || jac(p_.react, k, j))
+                    o << " \\\n    X(" << k << ", " << j << ", " << (jac(p_.resist, k, j) ? 1 : 0) << ", "
+                      << (jac(p_.react, k, j) ? 1 : 0) << ")";
+        o << "\n\nenum { " << M_ << "_MODEL_PARAM = 0, " << M_ << "_INSTANCE_PARAM = 1 };\n"
+          << "enum { " << M_ << "_DECLARED = 0, " << M_ << "_TEMPERATURE = 1, " << M_ << "_AREA = 2 };\n\n"
+          << "/* X(index, name, field, type, kind, role): every parameter, in the\n"
+          << "   order of the record; kind: model or instance parameter; role:\n"
+          << "   declared in the model, or the device temperature (K) or area that\n"
+          << "   every model has. */\n"
+          << "#define " << M_ << "_PARAMS(X)";
+        for (size_t i = 0; i < p_.params.size(); ++i) {
+            const ParamInfo &info = p_.side.params[i];
+            const Symbol &s = *p_.params[i];
+            const char *role = !info.implicit ? "_DECLARED" : info.name == "temp" ? "_TEMPERATURE" : "_AREA";
+            o << " \\\n    X(" << i << ", \"" << c_string(info.name) << "\", " << s.cname << ", "
+              << (s.type == Ty::Int ? "int" : "double") << ", " << M_
+              << (info.device ? "_INSTANCE_PARAM" : "_MODEL_PARAM") << ", " << M_ << role << ")";
+        }
+        o << "\n\n/* Model and device parameters. */\n"
+          << "typedef struct " << m_ << "_params {\n";
         for (size_t i = 0; i < p_.params.size(); ++i) {
             const ParamInfo &info = p_.side.params[i];
             const Symbol &s = *p_.params[i];
             std::string what = info.implicit ? (info.name == "temp" ? "device temperature (K)" : "device area factor")
                                              : std::string(info.device ? "device" : "model") + " parameter";
-            out_ << "    " << (s.type == Ty::Int ? "int " : "double ") << s.cname << ";  /* " << what
-                 << ", default " << comment_text(info.default_text);
-            if (info.has_range) out_ << ", range " << comment_text(range_text(info));
-            out_ << " */\n";
+            o << "    " << (s.type == Ty::Int ? "int " : "double ") << s.cname << ";  /* " << what << ", default "
+              << comment_text(info.default_text);
+            if (info.has_range) o << ", range " << comment_text(range_text(info));
+            o << " */\n";
         }
-        const std::string n = std::to_string(nodes_alloc());
-        out_ << "} " << m_ << "_params;\n\n"
-             << "/* What " << m_ << "_evaluate computes, per node. */\n"
-             << "typedef struct " << m_ << "_result {\n"
-             << "    double i[" << n << "];     /* current from the node into the device (A) */\n"
-             << "    double q[" << n << "];     /* charge; its time derivative flows into the device too (C) */\n"
-             << "    double g[" << n << "][" << n << "];  /* d i[k] / d v[j] (S) */\n"
-             << "    double c[" << n << "][" << n << "];  /* d q[k] / d v[j] (F) */\n"
-             << "} " << m_ << "_result;\n\n"
-             << "extern const char *const " << m_ << "_node_names[" << nodes_alloc() << "];\n"
-             << "extern const int " << m_ << "_port_nodes[" << (p_.port_nodes.empty() ? 1 : p_.port_nodes.size())
-             << "];\n"
-             << "extern const char *const " << m_ << "_param_names[" << p_.params.size() << "];\n"
-             << "void " << m_ << "_init(" << m_ << "_params *p);\n"
-             << "int " << m_ << "_check(const " << m_ << "_params *p, char *msg, size_t size);\n"
-             << "int " << m_ << "_param_index(const char *name);\n"
-             << "double " << m_ << "_get_param(const " << m_ << "_params *p, int index);\n"
-             << "void " << m_ << "_set_param(" << m_ << "_params *p, int index, double value);\n"
-             << "int " << m_ << "_evaluate(const double *v, const " << m_ << "_params *p, " << m_
-             << "_result *r);\n";
+        o << "} " << m_ << "_params;\n\n"
+          << "/* What " << m_ << "_evaluate computes, per equation. */\n"
+          << "typedef struct " << m_ << "_result {\n"
+          << "    double i[" << n << "];     /* static residual: current from the node into the device (A) */\n"
+          << "    double q[" << n << "];     /* charge; its time derivative adds to the residual (C) */\n"
+          << "    double g[" << n << "][" << n << "];  /* d i[k] / d x[j] */\n"
+          << "    double c[" << n << "][" << n << "];  /* d q[k] / d x[j] */\n"
+          << "} " << m_ << "_result;\n\n"
+          << "extern const char *const " << m_ << "_node_names[" << nodes_alloc() << "];\n"
+          << "extern const char *const " << m_ << "_unknown_names[" << n << "];\n"
+          << "extern const int " << m_ << "_port_nodes[" << ports_alloc() << "];\n"
+          << "extern const char *const " << m_ << "_param_names[" << p_.params.size() << "];\n"
+          << "void " << m_ << "_init(" << m_ << "_params *p);\n"
+          << "void " << m_ << "_init_given(" << m_ << "_params *p, const unsigned char *given);\n"
+          << "int " << m_ << "_check(const " << m_ << "_params *p, char *msg, size_t size);\n"
+          << "int " << m_ << "_param_index(const char *name);\n"
+          << "double " << m_ << "_get_param(const " << m_ << "_params *p, int index);\n"
+          << "void " << m_ << "_set_param(" << m_ << "_params *p, int index, double value);\n"
+          << "int " << m_ << "_evaluate(const double *x, const " << m_ << "_params *p, " << m_ << "_result *r);\n\n"
+          << "#endif /* " << guard << " */\n";
+    }
+
+    static bool jac(const std::vector<std::vector<char>> &m, int k, int j) {
+        return m[static_cast<size_t>(k)][static_cast<size_t>(j)] != 0;
+    }
+
+    std::string unknown_name(int k) const {
+        return k < nodes() ? p_.nodes[static_cast<size_t>(k)]->name
+                           : p_.branches[static_cast<size_t>(k - nodes())].name;
     }
 
     void tables() {
         out_ << "\n/* ---- Name tables ---------------------------------------------------- */\n";
         out_ << "const char *const " << m_ << "_node_names[" << nodes_alloc() << "] = {";
         if (p_.nodes.empty()) out_ << "0";
-        for (size_t i = 0; i < p_.nodes.size(); ++i) out_ << (i ? ", " : "") << "\"" << p_.nodes[i]->name << "\"";
+        for (int k = 0; k < nodes(); ++k) out_ << (k ? ", " : "") << "\"" << c_string(unknown_name(k)) << "\"";
         out_ << "};\n";
-        out_ << "const int " << m_ << "_port_nodes[" << (p_.port_nodes.empty() ? 1 : p_.port_nodes.size()) << "] = {";
+        out_ << "const char *const " << m_ << "_unknown_names[" << unknowns_alloc() << "] = {";
+        if (unknowns() == 0) out_ << "0";
+        for (int k = 0; k < unknowns(); ++k) out_ << (k ? ", " : "") << "\"" << c_string(unknown_name(k)) << "\"";
+        out_ << "};\n";
+        out_ << "const int " << m_ << "_port_nodes[" << ports_alloc() << "] = {";
         if (p_.port_nodes.empty()) out_ << "0";
         for (size_t i = 0; i < p_.port_nodes.size(); ++i) out_ << (i ? ", " : "") << p_.port_nodes[i];
         out_ << "};\n";
@@ -154,12 +265,15 @@ private:
 
     void param_functions() {
         out_ << "\n/* ---- Parameters ----------------------------------------------------- */\n";
-        // Defaults in declaration order: a default may use the ones before it.
-        out_ << "void " << m_ << "_init(" << m_ << "_params *zk_p)\n{\n";
+        // Defaults in declaration order: a default may use the ones before it,
+        // as they were given or defaulted.
+        out_ << "void " << m_ << "_init_given(" << m_ << "_params *zk_p, const unsigned char *given)\n{\n";
         for (size_t i = 0; i < p_.params.size(); ++i)
-            out_ << "    zk_p->" << p_.params[i]->cname << " = " << as(*p_.param_code[i].def, p_.params[i]->type)
-                 << ";\n";
-        out_ << "}\n\n";
+            out_ << "    if (!given || !given[" << i << "]) zk_p->" << p_.params[i]->cname << " = "
+                 << as(*p_.param_code[i].def, p_.params[i]->type) << ";\n";
+        out_ << "}\n\n"
+             << "void " << m_ << "_init(" << m_ << "_params *zk_p)\n{\n"
+             << "    " << m_ << "_init_given(zk_p, 0);\n}\n\n";
 
         out_ << "int " << m_ << "_check(const " << m_ << "_params *zk_p, char *msg, size_t size)\n{\n"
              << "    int bad = 0;\n"
@@ -214,10 +328,15 @@ private:
     }
 
     void analog_functions() {
-        if (p_.functions.empty()) return;
+        // Only those the module calls: the others would be unused static functions.
+        std::vector<const Function *> called;
+        for (size_t k = 0; k < p_.functions.size(); ++k)
+            if (p_.called[k]) called.push_back(&p_.functions[k]);
+        if (called.empty()) return;
         out_ << "\n/* ---- Analog functions ----------------------------------------------- */\n";
-        for (const Function &f : p_.functions) out_ << signature(f) << ";\n";
-        for (const Function &f : p_.functions) {
+        for (const Function *f : called) out_ << signature(*f) << ";\n";
+        for (const Function *fp : called) {
+            const Function &f = *fp;
             out_ << "\n/* analog function " << f.name << " (" << loc_text(f.def->loc) << ") */\n" << signature(f) << "\n{\n";
             indent_ = 1;
             cur_fn_ = &f;
@@ -255,14 +374,32 @@ private:
         for (const Symbol *s : p_.nodes)
             line("zk_dual " + s->cname + " = zk_seed(zk_v[" + std::to_string(s->index) + "], " +
                  std::to_string(s->index) + ");");
-        for (const Symbol *s : p_.module_vars) line(c_type(s->type) + " " + s->cname + " = " + zero(s->type) + ";");
+        for (size_t k = 0; k < p_.branches.size(); ++k) {
+            const std::string j = std::to_string(nodes() + static_cast<int>(k));
+            line("zk_dual zk_i" + std::to_string(k) + " = zk_seed(zk_v[" + j + "], " + j + ");  /* " +
+                 comment_text(p_.branches[k].name) + " */");
+        }
+        for (const Symbol *s : p_.module_vars)
+            if (s->kind != SymKind::Branch) line(c_type(s->type) + " " + s->cname + " = " + zero(s->type) + ";");
         std::string unused = "(void)zk_p;";
         for (const Symbol *s : p_.nodes)
-            if (!s->read) unused += " (void)" + s->cname + ";";
+            if (!s->read && !branch_uses(s->index)) unused += " (void)" + s->cname + ";";
         for (const Symbol *s : p_.module_vars)
-            if (!s->read) unused += " (void)" + s->cname + ";";
+            if (!s->read && s->kind != SymKind::Branch) unused += " (void)" + s->cname + ";";
         line(unused);
         line("zk_clear(zk_r);");
+        // Each branch current leaves its first node into the device and
+        // comes back at its second; its equation starts from the voltage
+        // across it, and every potential contribution is subtracted.
+        for (size_t k = 0; k < p_.branches.size(); ++k) {
+            const PotentialBranch &b = p_.branches[k];
+            const std::string j = std::to_string(nodes() + static_cast<int>(k));
+            const std::string vp = p_.nodes[static_cast<size_t>(b.p)]->cname;
+            const std::string across = b.n < 0 ? vp : "zk_sub(" + vp + ", " + p_.nodes[static_cast<size_t>(b.n)]->cname + ")";
+            line("zk_stamp(zk_r->i, zk_r->g, " + std::to_string(b.p) + ", " + std::to_string(b.n) + ", zk_i" +
+                 std::to_string(k) + ");");
+            line("zk_stamp(zk_r->i, zk_r->g, " + j + ", -1, " + across + ");");
+        }
         line("{");
         ++indent_;
         items(*def.body);
@@ -271,6 +408,12 @@ private:
         line("return zk_all_finite(zk_r) ? 0 : 1;");
         indent_ = 0;
         out_ << "}\n";
+    }
+
+    bool branch_uses(int node) const {
+        for (const PotentialBranch &b : p_.branches)
+            if (b.p == node || b.n == node) return true;
+        return false;
     }
 
     // ---- statements ----
@@ -375,9 +518,15 @@ private:
 
     // A flow contribution: the static part stamps the currents and
     // conductances, the ddt() part the charges and capacitances.
+    // A potential contribution is subtracted from its branch equation (added
+    // when written against the branch's direction).
     void contribution(const Stmt &s) {
-        const std::string a = std::to_string(s.node_index[0]);
-        const std::string b = s.node_index.size() > 1 ? std::to_string(s.node_index[1]) : "-1";
+        std::string a = std::to_string(s.node_index[0]);
+        std::string b = std::to_string(s.node_index[1]);
+        if (!s.flow) {
+            a = s.reversed ? std::to_string(s.branch) : "-1";
+            b = s.reversed ? "-1" : std::to_string(s.branch);
+        }
         Parts parts = split(*s.value);
         if (!parts.stat.empty()) line("zk_stamp(zk_r->i, zk_r->g, " + a + ", " + b + ", " + parts.stat + ");" + where(s.loc));
         if (!parts.charge.empty())
@@ -446,7 +595,8 @@ private:
         switch (e.kind) {
         case ExprKind::Int:
             return e.type == Ty::Int ? e.text : e.text + ".0";
-        case ExprKind::Real: return e.text;
+        case ExprKind::Real:  // a scaled literal may look like an integer
+            return e.text.find_first_of(".eE") == std::string::npos ? e.text + ".0" : e.text;
         case ExprKind::Str: return e.text;
         case ExprKind::Name: return name(*e.sym);
         case ExprKind::Deref: return "(*" + e.sym->cname + ")";
@@ -464,6 +614,10 @@ private:
 
     std::string name(const Symbol &s) const {
         switch (s.kind) {
+        case SymKind::Branch: {
+            const std::string p = p_.nodes[static_cast<size_t>(s.nodes[0])]->cname;
+            return s.nodes.size() == 1 ? p : "zk_sub(" + p + ", " + p_.nodes[static_cast<size_t>(s.nodes[1])]->cname + ")";
+        }
         case SymKind::Param: return "zk_p->" + s.cname;
         case SymKind::Const: return s.value;
         default: return s.cname;
@@ -487,6 +641,10 @@ private:
     }
 
     std::string call(const Expr &e) const {
+        if (e.unknown >= 0) {
+            const std::string i = "zk_i" + std::to_string(e.unknown - nodes());
+            return e.negate ? "zk_neg(" + i + ")" : i;
+        }
         if (e.fn) {
             std::string s = e.fn->cname + "(zk_p";
             for (size_t i = 0; i < e.kids.size(); ++i) {
@@ -521,6 +679,6 @@ private:
 
 }  // namespace
 
-std::string generate(const Program &prog) { return Gen(prog).run(); }
+Generated generate(const Program &prog) { return Gen(prog).run(); }
 
 }  // namespace zelk4th

@@ -7,6 +7,11 @@
 
 namespace zelk4th {
 
-std::string generate(const Program &prog);
+struct Generated {
+    std::string c;  // the C file
+    std::string h;  // its header
+};
+
+Generated generate(const Program &prog);
 
 }  // namespace zelk4th

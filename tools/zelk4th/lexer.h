@@ -21,6 +21,7 @@ struct Token {
     Tok kind = Tok::End;
     std::string text;
     Loc loc;
+    bool scaled = false;  // Int: a scaled literal of the source (1k), so a real
 };
 
 // Splits `text` (the contents of `file_name`) into tokens.  Line markers

@@ -346,7 +346,7 @@ private:
     ExprP primary() {
         const Token &t = peek();
         switch (t.kind) {
-        case Tok::Int: take(); return node(ExprKind::Int, t.loc, t.text);
+        case Tok::Int: take(); return node(t.scaled ? ExprKind::Real : ExprKind::Int, t.loc, t.text);
         case Tok::Real: take(); return node(ExprKind::Real, t.loc, t.text);
         case Tok::String: take(); return node(ExprKind::Str, t.loc, t.text);
         case Tok::Ident: {

@@ -1,14 +1,19 @@
 #include "runtime.h"
 
+#include <cctype>
+#include <set>
+#include <sstream>
+#include <vector>
+
 namespace zelk4th {
 
 namespace {
 
-// "@N@" is the number of electrical names, "@NA@" the array size (at least 1,
+// "@N@" is the number of unknowns, "@NA@" the array size (at least 1,
 // C having no empty arrays), "@K@" and "@Q@" the physical constants.
 const char *const kRuntime = R"(/* ---- Values with derivatives ------------------------------------------
  * A zk_dual is a value and its partial derivative with respect to every
- * node voltage, in the order of the node name table.  Every operator and
+ * unknown, in the order of the unknown name table.  Every operator and
  * built-in function below applies the chain rule.
  */
 enum { ZK_N = @N@, ZK_NA = @NA@ };
@@ -30,11 +35,11 @@ static inline zk_dual zk_cst(double c)
     return r;
 }
 
-/* The voltage of node `node`: derivative 1 with respect to itself. */
-static inline zk_dual zk_seed(double v, int node)
+/* Unknown `index`: derivative 1 with respect to itself. */
+static inline zk_dual zk_seed(double v, int index)
 {
     zk_dual r = zk_cst(v);
-    r.d[node] = 1.0;
+    r.d[index] = 1.0;
     return r;
 }
 
@@ -200,13 +205,69 @@ void replace_all(std::string &s, const std::string &from, const std::string &to)
 
 }  // namespace
 
-std::string runtime_text(int nodes) {
+std::string runtime_text(int unknowns, const std::string &code) {
     std::string s = kRuntime;
-    replace_all(s, "@NA@", std::to_string(nodes > 0 ? nodes : 1));
-    replace_all(s, "@N@", std::to_string(nodes));
+    replace_all(s, "@NA@", std::to_string(unknowns > 0 ? unknowns : 1));
+    replace_all(s, "@N@", std::to_string(unknowns));
     replace_all(s, "@K@", kBoltzmann);
     replace_all(s, "@Q@", kCharge);
-    return s;
+    // Blocks are separated by blank lines; a block holds the preamble (kept
+    // always) or helpers, each starting at a "static inline" line with the
+    // comment lines before it.
+    struct Item {
+        std::string name, text;
+    };
+    std::vector<std::vector<Item>> blocks(1);
+    std::istringstream in(s);
+    std::string line, pending;
+    while (std::getline(in, line)) {
+        if (line.empty()) {
+            if (!pending.empty()) blocks.back().push_back(Item{std::string(), pending});
+            pending.clear();
+            blocks.emplace_back();
+        } else if (line.compare(0, 14, "static inline ") == 0) {
+            size_t open = line.find('(');
+            size_t begin = line.rfind(' ', open) + 1;
+            blocks.back().push_back(Item{line.substr(begin, open - begin), pending + line + "\n"});
+            pending.clear();
+        } else if (!blocks.back().empty() && pending.empty() && !blocks.back().back().name.empty()) {
+            blocks.back().back().text += line + "\n";
+        } else {
+            pending += line + "\n";
+        }
+    }
+    if (!pending.empty()) blocks.back().push_back(Item{std::string(), pending});
+    // The helpers the code uses, with those they use in turn.
+    std::set<std::string> used;
+    std::string scan = code;
+    while (!scan.empty()) {
+        for (size_t i = 0; i < scan.size();) {
+            if (std::isalnum(static_cast<unsigned char>(scan[i])) || scan[i] == '_') {
+                size_t j = i;
+                while (j < scan.size() && (std::isalnum(static_cast<unsigned char>(scan[j])) || scan[j] == '_')) ++j;
+                used.insert(scan.substr(i, j - i));
+                i = j;
+            } else {
+                ++i;
+            }
+        }
+        std::string more;
+        for (const auto &block : blocks)
+            for (const Item &item : block)
+                if (!item.name.empty() && used.count(item.name) && !used.count("@" + item.name)) {
+                    used.insert("@" + item.name);
+                    more += item.text;
+                }
+        scan = more;
+    }
+    std::string out;
+    for (const auto &block : blocks) {
+        std::string text;
+        for (const Item &item : block)
+            if (item.name.empty() || used.count(item.name)) text += item.text;
+        if (!text.empty()) out += text + "\n";
+    }
+    return out;
 }
 
 }  // namespace zelk4th

@@ -11,7 +11,8 @@ namespace zelk4th {
 constexpr const char *kBoltzmann = "1.38064852e-23";
 constexpr const char *kCharge = "1.6021766208e-19";
 
-// The helper section for a model with `nodes` electrical names.
-std::string runtime_text(int nodes);
+// The helper section for a model with `unknowns` unknowns: the helpers that
+// `code` uses, directly or through other helpers.
+std::string runtime_text(int unknowns, const std::string &code);
 
 }  // namespace zelk4th

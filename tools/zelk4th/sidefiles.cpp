@@ -1,5 +1,6 @@
 #include "sidefiles.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -255,44 +256,65 @@ size_t after_word(const std::string &s, size_t i, const std::string &w) {
 
 }  // namespace
 
-bool range_brackets(const std::string &source, const std::string &name, char *lo, char *hi) {
+bool find_param_decl(const std::string &source, const std::string &name, ParamDecl *decl) {
     const std::string s = code_only(source);
     for (size_t at = s.find("parameter"); at != std::string::npos; at = s.find("parameter", at + 1)) {
         if (at > 0 && word_char(s[at - 1])) continue;
         size_t i = after_word(s, at + 9, "real");
         if (i == std::string::npos) i = after_word(s, at + 9, "integer");
         if (i == std::string::npos) continue;
-        i = after_word(s, i, name);
-        if (i == std::string::npos) continue;
+        size_t name_end = after_word(s, i, name);
+        if (name_end == std::string::npos) continue;
+        i = name_end;
         while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
         if (i >= s.size() || s[i] != '=') continue;
-        size_t end = s.find(';', i);
-        if (end == std::string::npos) end = s.size();
+        ParamDecl d;
+        d.line = 1 + static_cast<int>(std::count(s.begin(), s.begin() + static_cast<long>(name_end), '\n'));
+        d.value_begin = i + 1;
+        d.end = s.find(';', i);
+        if (d.end == std::string::npos) d.end = s.size();
+        d.value_end = d.end;
+        for (const char *w : {"from", "exclude"}) {
+            for (size_t f = s.find(w, i); f != std::string::npos && f < d.value_end; f = s.find(w, f + 1)) {
+                size_t len = std::strlen(w);
+                if (word_char(s[f - 1]) || (f + len < s.size() && word_char(s[f + len]))) continue;
+                d.value_end = f;
+                break;
+            }
+        }
         // "from" followed by its bracket, then the bound that closes at depth 0.
-        for (size_t f = s.find("from", i); f != std::string::npos && f < end; f = s.find("from", f + 1)) {
-            if (word_char(s[f - 1]) || (f + 4 < s.size() && word_char(s[f + 4]))) continue;
-            size_t b = f + 4;
-            while (b < end && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-            if (b >= end || (s[b] != '[' && s[b] != '(')) return false;
-            int depth = 0;
-            for (size_t k = b + 1; k < end; ++k) {
-                char c = s[k];
-                if (c == '(' || c == '[') {
-                    ++depth;
-                } else if (c == ')' || c == ']') {
-                    if (depth == 0) {
-                        *lo = s[b];
-                        *hi = c;
-                        return true;
+        if (s.compare(d.value_end, 4, "from") == 0) {
+            size_t b = d.value_end + 4;
+            while (b < d.end && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+            if (b < d.end && (s[b] == '[' || s[b] == '(')) {
+                int depth = 0;
+                for (size_t k = b + 1; k < d.end && !d.has_range; ++k) {
+                    char c = s[k];
+                    if (c == '(' || c == '[') {
+                        ++depth;
+                    } else if (c == ')' || c == ']') {
+                        if (depth-- == 0) {
+                            d.lo = s[b];
+                            d.hi = c;
+                            d.range_begin = b;
+                            d.has_range = true;
+                        }
                     }
-                    --depth;
                 }
             }
-            return false;
         }
-        return false;
+        *decl = d;
+        return true;
     }
     return false;
+}
+
+bool range_brackets(const std::string &source, const std::string &name, char *lo, char *hi) {
+    ParamDecl d;
+    if (!find_param_decl(source, name, &d) || !d.has_range) return false;
+    *lo = d.lo;
+    *hi = d.hi;
+    return true;
 }
 
 SideInfo read_side_files(const std::string &stem) {
@@ -302,20 +324,21 @@ SideInfo read_side_files(const std::string &stem) {
     return info;
 }
 
-void find_range_brackets(SideInfo &info, const std::vector<std::string> &sources, const std::string &dir) {
-    std::vector<std::string> texts;
-    for (const std::string &src : sources) {
-        std::string path = (src.empty() || src[0] == '/' || dir.empty()) ? src : dir + "/" + src;
-        std::string text;
-        if (read_text(path, &text)) texts.push_back(text);
-    }
+void find_param_decls(SideInfo &info, const std::vector<std::pair<std::string, std::string>> &sources) {
     for (ParamInfo &p : info.params) {
-        if (!p.has_range || p.implicit) continue;
-        for (const std::string &text : texts) {
-            if (range_brackets(text, p.name, &p.lo_bracket, &p.hi_bracket)) {
+        if (p.implicit) continue;
+        for (const auto &src : sources) {
+            ParamDecl d;
+            if (!find_param_decl(src.second, p.name, &d)) continue;
+            p.decl = d;
+            p.decl_file = src.first;
+            p.decl_found = true;
+            if (p.has_range && d.has_range) {
+                p.lo_bracket = d.lo;
+                p.hi_bracket = d.hi;
                 p.brackets_found = true;
-                break;
             }
+            break;
         }
     }
 }

@@ -3,11 +3,23 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diag.h"
 
 namespace zelk4th {
+
+// The declaration of a parameter in a Verilog-A text.
+struct ParamDecl {
+    int line = 0;             // line of the name
+    size_t value_begin = 0;   // just after "="
+    size_t value_end = 0;     // the "from", "exclude" or ";" that ends the default
+    size_t range_begin = 0;   // the bracket after "from" (0 without a range)
+    size_t end = 0;           // the ";"
+    char lo = '[', hi = ']';  // brackets of the range
+    bool has_range = false;
+};
 
 struct ParamInfo {
     std::string name;
@@ -23,6 +35,9 @@ struct ParamInfo {
     char lo_bracket = '[', hi_bracket = ']';
     bool brackets_found = false;
     bool implicit = false;  // temp or area: device data every model has
+    ParamDecl decl;          // its declaration in the Verilog-A source
+    std::string decl_file;   // the file of that declaration
+    bool decl_found = false;
 };
 
 struct SideInfo {
@@ -37,10 +52,13 @@ struct SideInfo {
 // model declares parameters of those names.
 SideInfo read_side_files(const std::string &stem);
 
-// Looks up the brackets of every "from" range in the Verilog-A sources
-// (paths relative to `dir` unless absolute).  Sources that cannot be read
-// or parameters that cannot be found keep closed bounds.
-void find_range_brackets(SideInfo &info, const std::vector<std::string> &sources, const std::string &dir);
+// The first declaration of parameter `name` in `source`; false when none.
+bool find_param_decl(const std::string &source, const std::string &name, ParamDecl *decl);
+
+// Finds the declaration of every parameter in the Verilog-A sources (name
+// and text of each file): its place for messages, and the brackets of its
+// range.  Parameters that cannot be found keep closed bounds.
+void find_param_decls(SideInfo &info, const std::vector<std::pair<std::string, std::string>> &sources);
 
 // The brackets of the "from" range of parameter `name` in Verilog-A text
 // `source`; false when there is no such declaration with a range.

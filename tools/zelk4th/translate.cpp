@@ -11,6 +11,7 @@
 #include "lexer.h"
 #include "parser.h"
 #include "sidefiles.h"
+#include "source.h"
 
 namespace zelk4th {
 
@@ -49,11 +50,19 @@ Output translate_text(const std::string &in_path, const std::string &text) {
     std::string evaluate_name = prog.module;
     for (char &c : evaluate_name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     evaluate_name += "evaluate";
-    prog.unit = parse_unit(tokenize(text, in_path), evaluate_name);
-    find_range_brackets(prog.side, marker_files(text), dir_of(in_path));
+    const std::vector<std::string> files = marker_files(text);
+    prog.sources = read_sources(files, dir_of(in_path));
+    std::vector<Token> tokens = tokenize(text, in_path);
+    mark_scaled_literals(tokens, prog.sources);
+    prog.unit = parse_unit(tokens, evaluate_name);
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const SourceFile &f : prog.sources.files) texts.emplace_back(f.name, f.text);
+    find_param_decls(prog.side, texts);
     analyze(prog);
     Output out;
-    out.text = generate(prog);
+    Generated g = generate(prog);
+    out.text = g.c;
+    out.header = g.h;
     out.warnings = prog.warnings;
     return out;
 }

@@ -9,6 +9,7 @@ namespace zelk4th {
 
 struct Output {
     std::string text;                   // the C file
+    std::string header;                 // its header: the interface
     std::vector<std::string> warnings;  // complete messages
 };
 
