@@ -1,13 +1,15 @@
 /* model_check: exercises one model compiled by the fourth stage.
  *
  * Built with the generated file:
- *   cc -std=c99 -DMODEL=diode -DMODEL_FILE='"diodeeq.c"' model_check.c -lm
+ *   cc -std=c99 -DMODEL=diode -DMODEL_UPPER=DIODE -DMODEL_FILE='"diodeeq.c"' model_check.c -lm
  *
  *   model_check fd COUNT LO HI [name=value ...]
  *       Derivative check at COUNT pseudo-random node voltage vectors with
  *       every voltage in [LO, HI]: each g[k][j] and c[k][j] against a central
- *       difference of i[k] and q[k].  Prints the worst relative error; exits
- *       with 1 when a derivative is off by more than 1e-6.
+ *       difference of i[k] and q[k], and every nonzero one against the
+ *       Jacobian table of the header.  Prints the worst relative error;
+ *       exits with 1 when a derivative is off by more than 1e-6 or missing
+ *       from the table.
  *   model_check dc PORT V0 V1 STEPS [name=value ...]
  *       Drives port PORT (0 for the first) from V0 to V1 in STEPS steps, the
  *       other ports at 0 V, solves the internal nodes by Newton's method and
@@ -39,6 +41,7 @@
 #define CAT2(a, b) a##_##b
 #define CAT(a, b) CAT2(a, b)
 #define ZM(x) CAT(MODEL, x)
+#define ZU(x) CAT(MODEL_UPPER, x)
 
 #define NA ((int)(sizeof ZM(unknown_names) / sizeof ZM(unknown_names)[0]))
 #define NPORTS ((int)(sizeof ZM(port_nodes) / sizeof ZM(port_nodes)[0]))
@@ -72,11 +75,16 @@ static double score(double analytic, double fp, double fm, double h)
     return fabs(analytic - fd) / tol;
 }
 
+/* The entries the header says can be nonzero. */
+static unsigned char resist_ok[NA][NA], react_ok[NA][NA];
+#define MARK(e, u, rs, rc) resist_ok[e][u] = rs; react_ok[e][u] = rc;
+
 static int derivative_check(int count, double lo, double hi)
 {
     double worst = 0.0;
     int n, j, k, bad = 0;
     static ZM(result) r, rp, rm;
+    ZU(JACOBIAN)(MARK)
     for (n = 0; n < count; n++) {
         double v[NA];
         for (k = 0; k < NA; k++) v[k] = uniform(lo, hi);
@@ -99,6 +107,11 @@ static int derivative_check(int count, double lo, double hi)
                                 r.c[k][j], (rp.q[k] - rm.q[k]) / (2 * h));
                 }
                 worst = fmax(worst, fmax(sg, sc));
+                if ((r.g[k][j] != 0.0 && !resist_ok[k][j]) || (r.c[k][j] != 0.0 && !react_ok[k][j])) {
+                    if (bad++ < 10)
+                        fprintf(stderr, "point %d: d/dx(%s) of equation %s is not in the Jacobian table\n", n,
+                                ZM(unknown_names)[j], ZM(unknown_names)[k]);
+                }
             }
         }
     }

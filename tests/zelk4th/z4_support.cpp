@@ -1,6 +1,7 @@
 #include "z4_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <sstream>
 
@@ -40,7 +41,10 @@ RunResult compile_strict(const std::string &dir, const std::string &file) {
 }
 
 RunResult build_checker(const std::string &dir, const std::string &module, const std::string &c_file) {
-    return shell(dir, "gcc -std=c99 -Wall -Wextra -Werror -O1 -I. -DMODEL=" + module + " -DMODEL_FILE='\"" + c_file +
+    std::string upper = module;
+    for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return shell(dir, "gcc -std=c99 -Wall -Wextra -Werror -O1 -I. -DMODEL=" + module + " -DMODEL_UPPER=" + upper +
+                          " -DMODEL_FILE='\"" + c_file +
                           "\"' '" + ZELK_SOURCE_DIR + "/tests/zelk4th/model_check.c' -lm -o check_" + module);
 }
 
