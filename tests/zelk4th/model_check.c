@@ -3,6 +3,8 @@
  * Built with the generated file:
  *   cc -std=c99 -DMODEL=diode -DMODEL_UPPER=DIODE -DMODEL_FILE='"diodeeq.c"' model_check.c -lm
  *
+ * Parameters not given as name=value get their defaults.
+ *
  *   model_check fd COUNT LO HI [name=value ...]
  *       Derivative check at COUNT pseudo-random node voltage vectors with
  *       every voltage in [LO, HI]: each g[k][j] and c[k][j] against a central
@@ -331,11 +333,13 @@ int main(int argc, char **argv)
 {
     int nargs, k;
     char msg[256];
+    unsigned char given[ZU(NUM_PARAMS)] = {0};
     if (argc < 2) return usage();
     nargs = strcmp(argv[1], "dc") == 0 ? 4 : strcmp(argv[1], "tran") == 0 ? 5
           : strcmp(argv[1], "point") == 0 || strcmp(argv[1], "full") == 0 ? NA : 3;
     if (argc < 2 + nargs) return usage();
-    ZM(init)(&P);
+    /* Parameters given on the command line; the others get their defaults,
+       computed from the given ones. */
     for (k = 2 + nargs; k < argc; k++) {
         char *eq = strchr(argv[k], '=');
         int index;
@@ -347,7 +351,9 @@ int main(int argc, char **argv)
             return 2;
         }
         ZM(set_param)(&P, index, atof(eq + 1));
+        given[index] = 1;
     }
+    ZM(init_given)(&P, given);
     if (ZM(check)(&P, msg, sizeof msg)) {
         fprintf(stderr, "%s\n", msg);
         return 3;

@@ -97,6 +97,102 @@ TEST(Zelk4thPipeline, EveryBuiltinHasTheRightValueAndDerivatives) {
     EXPECT_DOUBLE_EQ(got["x"].first, 0.0);  // every contribution goes to its own node and ground
 }
 
+// A number with a scale letter is a real although the translation writes
+// 1k as 1000: it never divides as an integer, on either side of "/", from a
+// text macro or in a parameter default; a plain integer still does.
+TEST(Zelk4thPipeline, ScaledLiteralsAreReals) {
+    TempDir dir;
+    prepare(dir, z4test::test_model("scaled.va"), "scaled");
+    if (HasFatalFailure()) return;
+    std::string zeros;
+    for (int k = 0; k < 18; ++k) zeros += " 0";
+    RunResult pt = z4test::run_checker(dir.path(), "scaled", "point" + zeros);
+    ASSERT_EQ(pt.status, 0) << pt.err;
+    std::map<std::string, double> got;
+    std::istringstream in(pt.out);
+    std::string name;
+    double i, q;
+    while (in >> name >> i >> q) got[name] = i;
+    const std::map<std::string, double> want = {
+        {"ok1", 1e-3},       {"ok2", 1e3 / 3},      {"oM1", 3e6 / 7},  {"oM2", 3.5e-6}, {"oG1", 1e9 / 7},
+        {"oG2", 3.5e-9},     {"om1", 0.5},          {"om2", 4.0 / 3},  {"ou1", 0.5},    {"ou2", 1.5},
+        {"on", 2.5},         {"op", 3.5},           {"of", 4.5},       {"oT1", 1e12 / 7}, {"oT2", 3.5e-12},
+        {"omac", 1e-3},      {"okm", 333 + 1e-3 + 1}, {"p", 0.0},
+    };
+    for (const auto &w : want) {
+        ASSERT_TRUE(got.count(w.first)) << w.first;
+        EXPECT_NEAR(got[w.first], w.second, 1e-15 * std::fabs(w.second)) << w.first;
+    }
+    RunResult g = z4test::run_checker(dir.path(), "scaled", "point 1" + zeros.substr(2));
+    EXPECT_EQ(g.out.compare(0, 8, "p 0.001 "), 0) << g.out;  // g = 1 / 1k
+}
+
+// Three models in one program: included into one translation unit, and
+// compiled apart and linked through their headers, with gcc and clang.
+TEST(Zelk4thPipeline, SeveralModelsShareOneProgram) {
+    TempDir dir;
+    for (const char *m : {"diode.va", "npn.va", "res.va"}) {
+        RunResult t = z4test::translate(dir.path(), z4test::example(m));
+        ASSERT_EQ(t.status, 0) << t.err;
+    }
+    const std::string body =
+        "int main(void)\n{\n"
+        "    double v[3] = {0.7, 0.0, 0.65};\n"
+        "    diode_params dp; npn_params np; res_params rp;\n"
+        "    diode_result dr; npn_result nr; res_result rr;\n"
+        "    diode_init(&dp); npn_init(&np); res_init(&rp);\n"
+        "    if (diode_evaluate(v, &dp, &dr) || npn_evaluate(v, &np, &nr) || res_evaluate(v, &rp, &rr)) return 1;\n"
+        "    printf(\"%.17g %.17g %.17g\\n\", dr.i[0], nr.i[1], rr.i[0]);\n"
+        "    return DIODE_NUM_UNKNOWNS + NPN_NUM_UNKNOWNS + RES_NUM_UNKNOWNS - 8;\n}\n";
+    write_file(dir.file("one.c"), "#include \"diodeeq.c\"\n#include \"npneq.c\"\n#include \"reseq.c\"\n" + body);
+    write_file(dir.file("apart.c"),
+               "#include <stdio.h>\n#include \"diodeeq.h\"\n#include \"npneq.h\"\n#include \"reseq.h\"\n" + body);
+    std::string first;
+    for (const char *cc : {"gcc", "clang"}) {
+        const std::string flags = std::string(cc) + " -std=c99 -Wall -Wextra -Werror ";
+        for (const std::string &build : {flags + "one.c -lm -o prog", flags + "apart.c diodeeq.c npneq.c reseq.c -lm -o prog"}) {
+            SCOPED_TRACE(build);
+            RunResult b = z4test::shell(dir.path(), build);
+            ASSERT_EQ(b.status, 0) << b.err;
+            RunResult r = z4test::shell(dir.path(), "./prog");
+            ASSERT_EQ(r.status, 0) << r.err;
+            if (first.empty()) first = r.out;
+            EXPECT_EQ(r.out, first);
+        }
+    }
+    std::vector<std::vector<double>> rows = z4test::number_rows(first);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(rows[0][2], 0.7 / 1000);  // the resistor: V(p, n) / 1k
+    EXPECT_GT(rows[0][0], 0.0);                // the diode conducts at 50 mV
+}
+
+// Every complete model the guide shows (a "va" block without an error
+// block after it) goes through the whole pipeline and compiles cleanly.
+TEST(Zelk4thPipeline, EveryModelOfTheGuideGoesThroughThePipeline) {
+    const std::string guide = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/guide.md");
+    int models = 0;
+    for (size_t at = guide.find("```va\n"); at != std::string::npos; at = guide.find("```va\n", at + 1)) {
+        const size_t begin = at + 6, end = guide.find("```", begin);
+        ASSERT_NE(end, std::string::npos);
+        if (guide.compare(end, 13, "```\n\n```stder") == 0) continue;
+        const std::string source = guide.substr(begin, end - begin);
+        SCOPED_TRACE(source);
+        ++models;
+        TempDir dir;
+        write_file(dir.file("model" + std::to_string(models) + ".va"), source);
+        RunResult t = z4test::translate(dir.path(), dir.file("model" + std::to_string(models) + ".va"));
+        ASSERT_EQ(t.status, 0) << t.err;
+        EXPECT_EQ(t.err, "");
+        std::string c_file;
+        for (const std::string &f : zelktest::list_dir(dir.path()))
+            if (f.size() > 4 && f.compare(f.size() - 4, 4, "eq.c") == 0) c_file = f;
+        ASSERT_FALSE(c_file.empty());
+        RunResult c = z4test::compile_strict(dir.path(), c_file);
+        EXPECT_EQ(c.status, 0) << c.err;
+    }
+    EXPECT_GE(models, 3);
+}
+
 // Source names that are C keywords, macros of the C headers or names of the
 // generated file itself are renamed in the C text and keep working.
 TEST(Zelk4thPipeline, NamesThatMeanSomethingInCAreRenamed) {
@@ -158,8 +254,8 @@ TEST(Zelk4thPipeline, RangeCheckFollowsTheDeclaredBrackets) {
     }
 }
 
-// Defaults computed in declaration order from the defaults before them,
-// an integer parameter rounded, bounds that use other parameters.
+// Defaults computed in declaration order from the values given or defaulted
+// before them, an integer parameter rounded, bounds that use other parameters.
 TEST(Zelk4thPipeline, ParameterDefaultsAndBoundsUseOtherParameters) {
     TempDir dir;
     prepare(dir, z4test::test_model("pdep.va"), "pdep");
@@ -170,7 +266,7 @@ TEST(Zelk4thPipeline, ParameterDefaultsAndBoundsUseOtherParameters) {
         const char *message;
     } cases[] = {
         {"", 2 + 4 + 4, ""},
-        {"a=1", 1 + 4 + 4, ""},  // b keeps the default computed from a = 2
+        {"a=1", 1 + 2 + 4, ""},  // b's default follows the given a
         {"a=1 b=3 m=2.4", 1 + 3 + 2, ""},
         {"b=1", 0, "pdep: parameter 'b' = 1 is outside its range [a:10*a]\n"},
         {"b=20.5", 0, "pdep: parameter 'b' = 20.5 is outside its range [a:10*a]\n"},

@@ -37,7 +37,8 @@ RunResult shell(const std::string &dir, const std::string &command) {
 }
 
 RunResult compile_strict(const std::string &dir, const std::string &file) {
-    return shell(dir, "gcc -std=c99 -Wall -Wextra -Werror -c '" + file + "' -o /dev/null");
+    return shell(dir, "gcc -std=c99 -Wall -Wextra -Werror -c '" + file + "' -o /dev/null && clang -std=c99 -Wall -Wextra "
+                      "-Werror -c '" + file + "' -o /dev/null");
 }
 
 RunResult build_checker(const std::string &dir, const std::string &module, const std::string &c_file) {

@@ -23,7 +23,7 @@ zelktest::RunResult translate(const std::string &dir, const std::string &model);
 // Runs a shell command line in `dir`.
 zelktest::RunResult shell(const std::string &dir, const std::string &command);
 
-// gcc -std=c99 -Wall -Wextra -Werror -c on dir/FILE.
+// gcc and clang -std=c99 -Wall -Wextra -Werror -c on dir/FILE.
 zelktest::RunResult compile_strict(const std::string &dir, const std::string &file);
 
 // Builds the model checker for module `module` from dir/`c_file` as
