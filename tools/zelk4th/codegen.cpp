@@ -156,6 +156,7 @@ private:
           << "   currents of the branches that receive potential contributions.\n"
           << "   Equation k belongs to unknown k: the current balance of node k, or the\n"
           << "   branch equation of branch current k. */\n"
+          << "#define " << M_ << "_MODULE_NAME \"" << m_ << "\"  /* the module, in lower case */\n"
           << "#define " << M_ << "_NUM_PORTS " << p_.port_nodes.size() << "\n"
           << "#define " << M_ << "_NUM_NODES " << nodes() << "\n"
           << "#define " << M_ << "_NUM_BRANCHES " << p_.branches.size() << "\n"

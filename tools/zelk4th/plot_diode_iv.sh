@@ -19,7 +19,7 @@ cd "$work"
 
 # The model with its default parameters: is = 10 fA, n = 1, rs = 10 ohm.
 PATH="$build:$PATH" zelkpp diode.va >/dev/null
-gcc -std=c99 -O1 -I. -DMODEL=diode -DMODEL_FILE='"diodeeq.c"' "$root/tests/zelk4th/model_check.c" -lm -o check
+gcc -std=c99 -O1 -I. -DMODEL=diode -DMODEL_UPPER=DIODE -DMODEL_FILE='"diodeeq.c"' "$root/tests/zelk4th/model_check.c" -lm -o check
 ./check dc 0 0.05 0.95 180 > model.dat
 
 cat > deck.cir <<'EOF'

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace zelk4th {
@@ -256,30 +257,38 @@ size_t after_word(const std::string &s, size_t i, const std::string &w) {
 
 }  // namespace
 
-bool find_param_decl(const std::string &source, const std::string &name, ParamDecl *decl) {
+std::map<std::string, ParamDecl> param_decls(const std::string &source) {
+    std::map<std::string, ParamDecl> out;
     const std::string s = code_only(source);
+    int line = 1;
+    size_t counted = 0;  // s[0, counted) has line - 1 newlines
     for (size_t at = s.find("parameter"); at != std::string::npos; at = s.find("parameter", at + 1)) {
         if (at > 0 && word_char(s[at - 1])) continue;
         size_t i = after_word(s, at + 9, "real");
         if (i == std::string::npos) i = after_word(s, at + 9, "integer");
         if (i == std::string::npos) continue;
-        size_t name_end = after_word(s, i, name);
-        if (name_end == std::string::npos) continue;
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+        size_t name_end = i;
+        while (name_end < s.size() && word_char(s[name_end])) ++name_end;
+        const std::string name = s.substr(i, name_end - i);
+        if (name.empty() || out.count(name)) continue;
         i = name_end;
         while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
         if (i >= s.size() || s[i] != '=') continue;
         ParamDecl d;
-        d.line = 1 + static_cast<int>(std::count(s.begin(), s.begin() + static_cast<long>(name_end), '\n'));
+        line += static_cast<int>(std::count(s.begin() + static_cast<long>(counted), s.begin() + static_cast<long>(name_end), '\n'));
+        counted = name_end;
+        d.line = line;
         d.value_begin = i + 1;
         d.end = s.find(';', i);
         if (d.end == std::string::npos) d.end = s.size();
         d.value_end = d.end;
-        for (const char *w : {"from", "exclude"}) {
-            for (size_t f = s.find(w, i); f != std::string::npos && f < d.value_end; f = s.find(w, f + 1)) {
+        // The default ends at the first "from" or "exclude" word.
+        for (size_t f = i; f < d.end && d.value_end == d.end; ++f) {
+            for (const char *w : {"from", "exclude"}) {
                 size_t len = std::strlen(w);
-                if (word_char(s[f - 1]) || (f + len < s.size() && word_char(s[f + len]))) continue;
-                d.value_end = f;
-                break;
+                if (s.compare(f, len, w) == 0 && !word_char(s[f - 1]) && (f + len >= s.size() || !word_char(s[f + len])))
+                    d.value_end = f;
             }
         }
         // "from" followed by its bracket, then the bound that closes at depth 0.
@@ -303,10 +312,17 @@ bool find_param_decl(const std::string &source, const std::string &name, ParamDe
                 }
             }
         }
-        *decl = d;
-        return true;
+        out[name] = d;
     }
-    return false;
+    return out;
+}
+
+bool find_param_decl(const std::string &source, const std::string &name, ParamDecl *decl) {
+    std::map<std::string, ParamDecl> decls = param_decls(source);
+    auto it = decls.find(name);
+    if (it == decls.end()) return false;
+    *decl = it->second;
+    return true;
 }
 
 bool range_brackets(const std::string &source, const std::string &name, char *lo, char *hi) {
@@ -325,11 +341,15 @@ SideInfo read_side_files(const std::string &stem) {
 }
 
 void find_param_decls(SideInfo &info, const std::vector<std::pair<std::string, std::string>> &sources) {
+    std::vector<std::map<std::string, ParamDecl>> decls;
+    for (const auto &src : sources) decls.push_back(param_decls(src.second));
     for (ParamInfo &p : info.params) {
         if (p.implicit) continue;
-        for (const auto &src : sources) {
-            ParamDecl d;
-            if (!find_param_decl(src.second, p.name, &d)) continue;
+        for (size_t k = 0; k < sources.size(); ++k) {
+            auto found = decls[k].find(p.name);
+            if (found == decls[k].end()) continue;
+            const ParamDecl &d = found->second;
+            const auto &src = sources[k];
             p.decl = d;
             p.decl_file = src.first;
             p.decl_found = true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -33,7 +34,12 @@ double scale_of(char c) {
     }
 }
 
-bool same_value(double a, double b) { return std::fabs(a - b) <= 1e-8 * std::fabs(b); }
+// A number as the translation writes it: 9 significant digits.
+std::string key_of(double v) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.9g", v);
+    return buf;
+}
 
 bool read_text(const std::string &path, std::string *text) {
     std::ifstream in(path, std::ios::binary);
@@ -48,21 +54,24 @@ bool ends_with(const std::string &s, const std::string &end) {
     return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
-// Matches the integer tokens toks[first, last) in order with `numbers`; a
-// token matched with a scaled literal becomes real.  The unmatched ones.
-std::vector<Token *> match(std::vector<Token *> toks, const std::vector<const SourceNumber *> &numbers) {
+// Matches the integer tokens in order with `numbers` (each with the first
+// number of its value after the last one matched); a token matched with a
+// scaled literal becomes real.  Returns the unmatched ones.
+std::vector<Token *> match(const std::vector<Token *> &toks, const std::vector<const SourceNumber *> &numbers) {
+    std::map<std::string, std::vector<size_t>> at;
+    for (size_t k = 0; k < numbers.size(); ++k) at[key_of(numbers[k]->value)].push_back(k);
     std::vector<Token *> left;
     size_t next = 0;
     for (Token *t : toks) {
-        const double v = std::strtod(t->text.c_str(), nullptr);
-        size_t k = next;
-        while (k < numbers.size() && !same_value(numbers[k]->value, v)) ++k;
-        if (k == numbers.size()) {
+        auto same = at.find(key_of(std::strtod(t->text.c_str(), nullptr)));
+        std::vector<size_t>::const_iterator k;
+        if (same == at.end() || (k = std::lower_bound(same->second.begin(), same->second.end(), next)) ==
+                                    same->second.end()) {
             left.push_back(t);
             continue;
         }
-        t->scaled = numbers[k]->scaled;
-        next = k + 1;
+        t->scaled = numbers[*k]->scaled;
+        next = *k + 1;
     }
     return left;
 }
@@ -181,24 +190,33 @@ void mark_scaled_literals(std::vector<Token> &tokens, const Sources &sources) {
         int last = std::next(at) == lines.end() ? loc.line + 50 : std::min(*std::next(at) - 1, loc.line + 50);
         last = std::max(last, loc.line);
         std::vector<const SourceNumber *> numbers;
-        for (const SourceNumber &num : file->numbers)
-            if (num.line >= first && num.line <= last) numbers.push_back(&num);
+        auto from = std::lower_bound(file->numbers.begin(), file->numbers.end(), first,
+                                     [](const SourceNumber &num, int line) { return num.line < line; });
+        for (; from != file->numbers.end() && from->line <= last; ++from) numbers.push_back(&*from);
         for (Token *t : match(group, numbers)) from_macros.push_back(t);
     }
-    // Numbers of text macro bodies: real when only a scaled literal has the value.
-    for (Token *t : from_macros) {
-        const double v = std::strtod(t->text.c_str(), nullptr);
-        bool scaled = false, plain = false;
-        for (const SourceFile &f : sources.files) {
-            for (const SourceNumber &num : f.numbers) {
-                size_t bol = f.text.rfind('\n', num.offset);
-                bol = bol == std::string::npos ? 0 : bol + 1;
-                while (bol < num.offset && (f.text[bol] == ' ' || f.text[bol] == '\t')) ++bol;
-                if (f.text.compare(bol, 7, "`define") != 0 || !same_value(num.value, v)) continue;
-                (num.scaled ? scaled : plain) = true;
-            }
+    if (from_macros.empty()) return;
+    // Numbers of text macro bodies: real when only a scaled literal has the
+    // value among the numbers of the `define lines.
+    std::map<std::string, std::pair<bool, bool>> defined;  // scaled, plain
+    for (const SourceFile &f : sources.files) {
+        std::vector<char> define_line(1, 0);  // by line number
+        for (size_t i = 0; i <= f.text.size(); ++i) {
+            if (i != 0 && (i == f.text.size() || f.text[i - 1] != '\n')) continue;
+            size_t k = i;
+            while (k < f.text.size() && (f.text[k] == ' ' || f.text[k] == '\t')) ++k;
+            define_line.push_back(f.text.compare(k, 7, "`define") == 0);
         }
-        t->scaled = scaled && !plain;
+        for (const SourceNumber &num : f.numbers) {
+            if (static_cast<size_t>(num.line) >= define_line.size() || !define_line[static_cast<size_t>(num.line)])
+                continue;
+            auto &flags = defined[key_of(num.value)];
+            (num.scaled ? flags.first : flags.second) = true;
+        }
+    }
+    for (Token *t : from_macros) {
+        auto d = defined.find(key_of(std::strtod(t->text.c_str(), nullptr)));
+        t->scaled = d != defined.end() && d->second.first && !d->second.second;
     }
 }
 
