@@ -193,6 +193,43 @@ TEST(Zelk4thPipeline, EveryModelOfTheGuideGoesThroughThePipeline) {
     EXPECT_GE(models, 3);
 }
 
+// The header's tables: ports first (whatever the declaration order), then
+// internal nodes, then branch currents; the Jacobian entries that can be
+// nonzero, resistive and reactive apart; the kind of every parameter.
+TEST(Zelk4thPipeline, HeaderDescribesUnknownsJacobianAndParameters) {
+    TempDir dir;
+    write_file(dir.file("t.va"),
+               "module t(b, a);\nelectrical x, a, b;\nmodel parameter real c0 = 1p;\n"
+               "device parameter real r = 2 * c0;\nreal v;\nanalog begin\n  v = V(a, x);\n  I(a, x) <+ v / r;\n"
+               "  V(x, b) <+ ddt(c0 * I(x, b));\n  I(b) <+ ddt(c0 * V(b));\nend\nendmodule\n");
+    RunResult t = z4test::translate(dir.path(), dir.file("t.va"));
+    ASSERT_EQ(t.status, 0) << t.err;
+    const std::string h = read_file(dir.file("teq.h"));
+    auto table = [&](const std::string &name) {
+        size_t at = h.find("#define " + name + "(X)");
+        if (at == std::string::npos) return std::string("(missing)");
+        std::string out;
+        for (size_t i = h.find(" \\\n", at); i != std::string::npos && i < h.find("\n\n", at); i = h.find(" \\\n", i + 1)) {
+            size_t b = h.find_first_not_of(' ', i + 3), e = h.find('\n', b);
+            out += (out.empty() ? "" : " ") + h.substr(b, (h.compare(e - 2, 2, " \\") == 0 ? e - 2 : e) - b);
+        }
+        return out;
+    };
+    EXPECT_EQ(table("T_UNKNOWNS"),
+              "X(0, \"b\", T_TERMINAL, 1) X(1, \"a\", T_TERMINAL, 0) X(2, \"x\", T_INTERNAL, 0) "
+              "X(3, \"I(x,b)\", T_BRANCH_CURRENT, 1)");
+    EXPECT_EQ(table("T_JACOBIAN"),
+              "X(0, 0, 0, 1) X(0, 3, 1, 0) X(1, 1, 1, 0) X(1, 2, 1, 0) X(2, 1, 1, 0) X(2, 2, 1, 0) X(2, 3, 1, 0) "
+              "X(3, 0, 1, 0) X(3, 2, 1, 0) X(3, 3, 0, 1)");
+    EXPECT_EQ(table("T_PARAMS"),
+              "X(0, \"c0\", c0, double, T_MODEL_PARAM, T_DECLARED) X(1, \"r\", r, double, T_INSTANCE_PARAM, "
+              "T_DECLARED) X(2, \"temp\", temp, double, T_INSTANCE_PARAM, T_TEMPERATURE) X(3, \"area\", area, "
+              "double, T_INSTANCE_PARAM, T_AREA)");
+    EXPECT_NE(h.find("#define T_NUM_JACOBIAN 10\n"), std::string::npos);
+    // The C file carries the same interface.
+    EXPECT_NE(read_file(dir.file("teq.c")).find(h.substr(h.find("#ifndef TEQ_H"))), std::string::npos);
+}
+
 // Source names that are C keywords, macros of the C headers or names of the
 // generated file itself are renamed in the C text and keep working.
 TEST(Zelk4thPipeline, NamesThatMeanSomethingInCAreRenamed) {
