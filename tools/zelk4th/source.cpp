@@ -155,11 +155,12 @@ Sources read_sources(const std::vector<std::string> &marker_files, const std::st
         // "/* branch (a,b) == name */" followed by the variable of that name.
         const std::string open = "/* branch (";
         for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
-            size_t close = text.find(") == ", at);
-            size_t end = text.find(" */", at);
+            const std::string line = text.substr(at, text.find('\n', at) - at);
+            size_t close = line.find(") == ");
+            size_t end = line.find(" */");
             if (close == std::string::npos || end == std::string::npos || close > end) continue;
-            std::string nodes = text.substr(at + open.size(), close - at - open.size());
-            std::string name = text.substr(close + 5, end - close - 5);
+            std::string nodes = line.substr(open.size(), close - open.size());
+            std::string name = line.substr(close + 5, end - close - 5);
             std::vector<std::string> list;
             std::istringstream parts(nodes);
             std::string node;
@@ -186,12 +187,13 @@ void mark_scaled_literals(std::vector<Token> &tokens, const Sources &sources) {
         if (group.empty() || !file) continue;
         const std::set<int> &lines = marked[loc.file];
         auto at = lines.find(loc.line);
-        int first = at == lines.begin() ? loc.line : std::max(*std::prev(at) + 1, loc.line - 50);
-        int last = std::next(at) == lines.end() ? loc.line + 50 : std::min(*std::next(at) - 1, loc.line + 50);
-        last = std::max(last, loc.line);
+        const long long line = loc.line;
+        long long first = at == lines.begin() ? line : std::max(*std::prev(at) + 1LL, line - 50);
+        long long last = std::next(at) == lines.end() ? line + 50 : std::min(*std::next(at) - 1LL, line + 50);
+        last = std::max(last, line);
         std::vector<const SourceNumber *> numbers;
         auto from = std::lower_bound(file->numbers.begin(), file->numbers.end(), first,
-                                     [](const SourceNumber &num, int line) { return num.line < line; });
+                                     [](const SourceNumber &num, long long l) { return num.line < l; });
         for (; from != file->numbers.end() && from->line <= last; ++from) numbers.push_back(&*from);
         for (Token *t : match(group, numbers)) from_macros.push_back(t);
     }
