@@ -1,6 +1,8 @@
 // The compiled example models against ngspice's own resistor, capacitor and
 // diode on the same parameters: DC sweeps, the capacitor's charge and the
 // small-signal admittance, within 1e-6 relative plus 1e-15 absolute.
+#include "support/ngspice.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,11 +21,9 @@ using Rows = std::vector<std::vector<double>>;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kFreq = 1e6;
 
-bool have_ngspice() { return z4test::shell("/", "command -v ngspice >/dev/null 2>&1").status == 0; }
-
-#define REQUIRE_NGSPICE()                                                                           \
-    do {                                                                                            \
-        if (!have_ngspice()) GTEST_SKIP() << "ngspice is not installed (Debian package: ngspice)"; \
+#define REQUIRE_NGSPICE()                                                                                     \
+    do {                                                                                                      \
+        if (!zelktest::have_ngspice()) GTEST_SKIP() << "ngspice is not installed (tools/install-ngspice.sh)"; \
     } while (0)
 
 void expect_close(double model, double spice, const std::string &what) {
@@ -34,13 +34,12 @@ void expect_close(double model, double spice, const std::string &what) {
 // Runs ngspice in batch mode on `devices` between node a and ground, driven by
 // the source V1, with `control` commands; returns the numbers of `out`.
 Rows ngspice(const TempDir &dir, const std::string &devices, const std::string &control, const std::string &out) {
-    zelktest::write_file(dir.file("deck.cir"),
-                         "* comparison deck\nV1 a 0 dc 0 ac 1\n" + devices +
-                             "\n.options gmin=0 reltol=1e-12 abstol=1e-20 vntol=1e-15 temp=27 tnom=27\n"
-                             ".control\nset wr_singlescale\noption numdgt=15\n" + control + "\nquit 0\n.endc\n.end\n");
-    RunResult r = z4test::shell(dir.path(), "ngspice -b deck.cir");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    return z4test::number_rows(zelktest::read_file(dir.file(out)));
+    RunResult r = zelktest::run_ngspice(dir.path(),
+                                        "* comparison deck\nV1 a 0 dc 0 ac 1\n" + devices +
+                                            "\n.options gmin=0 reltol=1e-12 abstol=1e-20 vntol=1e-15 temp=27 tnom=27\n" +
+                                            zelktest::spice_control(control) + ".end\n",
+                                        {out});
+    return zelktest::spice_rows(dir.path(), out, r);
 }
 
 // Translates and builds the checker of an example model.
