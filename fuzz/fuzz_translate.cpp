@@ -14,14 +14,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "driver/trace.h"
+#include "base/trace.h"
+#include "grammar/parser.h"
 #include "output/side_files.h"
 #include "scanner/scanner.h"
 #include "symbols/state.h"
 #include "symbols/symtab.h"
 #include "translate/reset.h"
-
-int yyparse();
 
 namespace {
 

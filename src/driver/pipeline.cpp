@@ -9,12 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/trace.h"
+#include "base/trace.h"
+#include "grammar/parser.h"
 #include "output/side_files.h"
 #include "symbols/state.h"
 #include "symbols/symtab.h"
-
-int yyparse();
 
 namespace {
 

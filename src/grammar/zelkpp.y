@@ -15,7 +15,7 @@
 
 %code top {
 #include <cstdio>
-#include "driver/diagnostics.h"
+#include "grammar/parser.h"
 /* The parser's own messages go through the translator's wording. */
 #define YY_(Msgid) zelk_parser_message(Msgid)
 }
@@ -23,6 +23,28 @@
 %{
 #include "scanner/scanner.h"
 #include "translate/actions.h"
+
+/* The kind codes that records carry are the token numbers. */
+#define ZELK_SAME_NUMBER(tk) \
+    static_assert(int{tk} == int{ZELK_TOKEN_##tk}, #tk " is not its token's number");
+ZELK_SAME_NUMBER(TK_NEW_EXEC) ZELK_SAME_NUMBER(TK_POW) ZELK_SAME_NUMBER(TK_INTEG)
+ZELK_SAME_NUMBER(TK_FLOAT) ZELK_SAME_NUMBER(TK_VAR) ZELK_SAME_NUMBER(TK_FNCT)
+ZELK_SAME_NUMBER(TK_ANALFUNC) ZELK_SAME_NUMBER(TK_ENDLINE) ZELK_SAME_NUMBER(TK_STRING)
+ZELK_SAME_NUMBER(TK_V) ZELK_SAME_NUMBER(TK_I) ZELK_SAME_NUMBER(TK_BRANCH)
+ZELK_SAME_NUMBER(TK_INCLUDESTR) ZELK_SAME_NUMBER(TK_INCLUDE) ZELK_SAME_NUMBER(TK_DEFINE)
+ZELK_SAME_NUMBER(TK_IFDEF) ZELK_SAME_NUMBER(TK_ENDIF) ZELK_SAME_NUMBER(TK_ELSEDEF)
+ZELK_SAME_NUMBER(TK_MODULE) ZELK_SAME_NUMBER(TK_ENDMODULE) ZELK_SAME_NUMBER(TK_COMMENT)
+ZELK_SAME_NUMBER(TK_BEGIN) ZELK_SAME_NUMBER(TK_END) ZELK_SAME_NUMBER(TK_ANALOG)
+ZELK_SAME_NUMBER(TK_ENDFUNC) ZELK_SAME_NUMBER(TK_INPUT) ZELK_SAME_NUMBER(TK_OUTPUT)
+ZELK_SAME_NUMBER(TK_INOUT) ZELK_SAME_NUMBER(TK_ELECTRICAL) ZELK_SAME_NUMBER(TK_REAL)
+ZELK_SAME_NUMBER(TK_NAMEINT) ZELK_SAME_NUMBER(TK_GENVAR) ZELK_SAME_NUMBER(TK_IF)
+ZELK_SAME_NUMBER(TK_ELSE) ZELK_SAME_NUMBER(TK_MODEL) ZELK_SAME_NUMBER(TK_DEVICE)
+ZELK_SAME_NUMBER(TK_PARAMETER) ZELK_SAME_NUMBER(TK_FOR) ZELK_SAME_NUMBER(TK_CASE)
+ZELK_SAME_NUMBER(TK_WHILE) ZELK_SAME_NUMBER(TK_REPEAT) ZELK_SAME_NUMBER(TK_ENDCASE)
+ZELK_SAME_NUMBER(TK_DEFAULT) ZELK_SAME_NUMBER(TK_FROM) ZELK_SAME_NUMBER(TK_EXCLUDE)
+ZELK_SAME_NUMBER(TK_ASSIGN) ZELK_SAME_NUMBER(TK_NE) ZELK_SAME_NUMBER(TK_EQU)
+ZELK_SAME_NUMBER(TK_AND) ZELK_SAME_NUMBER(TK_OR) ZELK_SAME_NUMBER(TK_LT)
+ZELK_SAME_NUMBER(TK_GT) ZELK_SAME_NUMBER(TK_LE) ZELK_SAME_NUMBER(TK_GE) ZELK_SAME_NUMBER(NEG)
 
 #define yyerror(msg) zelkyyerror(msg)
 /* A syntax error raised by an action, reported like one the parser finds
@@ -40,6 +62,9 @@
 %}
 
 %define api.value.type {zelksymrec *}
+/* The code uses the token numbers under their own names (symbols/kinds.h);
+ * the generated ones are prefixed so that the two sets never meet. */
+%define api.token.prefix {ZELK_TOKEN_}
 
 /* Token numbers are part of the data model: symbol records carry them as
  * kind codes and the trace prints them. */

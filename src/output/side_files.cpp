@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "symbols/state.h"
 
 namespace {

@@ -5,8 +5,6 @@ char *ZelkOutCppFileName = nullptr;
 int ZelkPrintN0line = 1;
 int ZelkCurLineNumber = 1;
 const char *ZelkCurSymName = "";
-int ZelkCurErrNumber = 0;
-int ZelkCurWarnNumber = 0;
 
 char *ZelkModuleName = nullptr;
 char *ZelkModuleNameLc = nullptr;

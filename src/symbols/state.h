@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/diagnostics.h"  // the error and warning counters
 #include "symbols/symtab.h"
 
 // One model or device parameter.
@@ -57,8 +58,6 @@ extern char *ZelkOutCppFileName;
 extern int ZelkPrintN0line;
 extern int ZelkCurLineNumber;
 extern const char *ZelkCurSymName;
-extern int ZelkCurErrNumber;
-extern int ZelkCurWarnNumber;
 
 extern char *ZelkModuleName;
 extern char *ZelkModuleNameLc;

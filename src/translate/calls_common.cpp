@@ -1,6 +1,6 @@
 #include "translate/calls_common.h"
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "symbols/state.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "grammar/parser.h"
 #include "scanner/scanner.h"
 #include "support/harness.h"
 #include "symbols/state.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "support/harness.h"
 #include "symbols/symtab.h"
 #include "translate/reset.h"

@@ -3,7 +3,7 @@
 // the node list; the name is also declared as a module real variable.
 #include <string>
 
-#include "driver/trace.h"
+#include "base/trace.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -20,12 +20,12 @@ void tr_branch_declaration(zelksymrec *nodes, zelksymrec *name) {
     // Always a plain newline, also inside a text macro definition.
     zout_text("\n");
     std::string branch = name->val ? name->val : name->name;
-    zout("%*c/* branch (%s) == %s */", ZelkPrintLevel, ' ', zs(nodes->val), branch.c_str());
+    zout("%*c/* branch (%s) == %s */", ZelkPrintLevel, ' ', ztext(nodes->val), branch.c_str());
     // A repeated name is accepted silently; the first node list stays.
     if (zelk_lookup_branch(branch.c_str()) >= 0) return;
     ZelkSingleNameBranchRec rec;
     rec.name = zelk_strdup(branch.c_str());
-    rec.val = zelk_strdup(zs(nodes->val));
+    rec.val = zelk_strdup(ztext(nodes->val));
     zelk_append(ZelkModSbranchArg, ZelkModSbranchNbArg, rec);
     zelk_register_branch(ZelkModSbranchNbArg - 1);
     zelk_append_name(ZelkModRealArg, ZelkModRealNbArg, branch.c_str());

@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
 #include "symbols/state.h"
 
 namespace {

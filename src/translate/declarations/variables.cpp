@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -17,7 +17,7 @@
 namespace {
 
 void trace_declaration(const char *fmt, const zelksymrec *list) {
-    ztrace(fmt, ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+    ztrace(fmt, ZelkCurLineNumber, list->nbarg, list->id, list->name, ztext(list->val), list->type);
 }
 
 }  // namespace
@@ -50,10 +50,10 @@ void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
     zout_line_break();
     // One C declaration declares all the names of the list.
     zout(kind == ZELK_REAL ? "%*cDoubleRec  %s ;" : "%*cint  %s ;", ZelkPrintLevel, ' ',
-         zs(list->val));
+         ztext(list->val));
 
     if (ZelkDefineOn == 1) return;
-    zelk_check_module_variables(kind, zs(list->val));
+    zelk_check_module_variables(kind, ztext(list->val));
 }
 
 void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
@@ -69,7 +69,7 @@ void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
     // A real statement resets the indentation only inside a function.
     if (kind != ZELK_REAL) ZelkPrintLevel = 1;
 
-    const char *text = zs(list->val);
+    const char *text = ztext(list->val);
     switch (kind) {
         case ZELK_REAL: zout("\n/* real %s */", text); break;
         case ZELK_INTEGER: zout("/* integer %s */\n", text); break;

@@ -3,9 +3,9 @@
 // functions and text macro instances.
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/calls_common.h"
@@ -38,7 +38,7 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
            ztype(probe), TK_V, zid(nodes), zname(nodes), zval(nodes), ztype(nodes), TK_V,
            nodes->nbarg);
     const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
-    zelk_setval(probe, zfmt(form, zs(nodes->val)).c_str());
+    zelk_setval(probe, zfmt(form, ztext(nodes->val)).c_str());
     probe->type = flow ? TK_I : TK_V;
 }
 
@@ -50,7 +50,7 @@ void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
-    zelk_setval(call, zfmt("%s(%s)", rname, zs(args->val)).c_str());
+    zelk_setval(call, zfmt("%s(%s)", rname, ztext(args->val)).c_str());
     call->type = TK_FNCT;
 }
 
@@ -66,18 +66,18 @@ void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
         if (name && *name) func = zelk_lookup_function(name);
         if (func < 0)
             zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n", name,
-                       name, zs(args_text), ZelkCurLineNumber);
+                       name, ztext(args_text), ZelkCurLineNumber);
         else if (ZelkAnalogOn && args->nbarg != ZelkFunclist[func].FuncNbArg)
             zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
                        "number:%d .\n",
-                       name, args->nbarg, ZelkFunclist[func].FuncNbArg, name, zs(args_text),
+                       name, args->nbarg, ZelkFunclist[func].FuncNbArg, name, ztext(args_text),
                        ZelkCurLineNumber);
     }
     std::string text = zfmt("%s(", name);
     if (name && *name && args_text && func >= 0)
         zelk_convert_call_arguments(text, func, name, args_text);
     else
-        text += zfmt("%s)", zs(args_text));
+        text += zfmt("%s)", ztext(args_text));
     zelk_setval(call, text.c_str());
     call->type = TK_ANALFUNC;
 }
@@ -110,7 +110,7 @@ zelksymrec *tr_exp_macro_call(zelksymrec *name, zelksymrec *args, int form) {
                ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args),
                zval(args), ztype(args), TK_FNCT, args->nbarg);
     }
-    const char *args_text = zs(args->val);
+    const char *args_text = ztext(args->val);
     if (!ZelkDefineOn && name->name && *name->name) {
         int mac = zelk_lookup_macro(name->name);
         if (mac >= 0) {

@@ -3,8 +3,8 @@
 // to the C preprocessor: the translator passes the directives through.
 #include <cstdio>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "scanner/scanner.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
@@ -95,7 +95,7 @@ void tr_define_body_exp(zelksymrec *body) {
     ztrace("Debug:*** define BODY EXP   LineNumber:%d  $1:%ld:'%s','%s' type:%d \n",
            ZelkCurLineNumber, zid(body), zname(body), zval(body), ztype(body));
     // An identifier record without value text stands for its name.
-    zout("%s \n", body->val ? body->val : zs(body->name));
+    zout("%s \n", body->val ? body->val : ztext(body->name));
     ZelkDefineOn = 0;
     ZelkPrintLevel = 1;
 }

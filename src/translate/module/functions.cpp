@@ -2,9 +2,9 @@
 // first statement of the body writes.
 #include <cstdio>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"

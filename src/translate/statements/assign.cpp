@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
@@ -36,7 +36,7 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
             target->name = pointer;
         }
     }
-    zelk_setval(target, zs(value->val));
+    zelk_setval(target, ztext(value->val));
     target->type = TK_VAR;
 }
 
@@ -73,7 +73,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     std::string key;
     std::string written;
     if (nodes->nbarg != 1) {
-        written = zs(nodes->val);
+        written = ztext(nodes->val);
         key = commas_to_underscores(nodes->val);
     } else {
         // A single name is a declared branch first, a node against ground
@@ -83,7 +83,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
             written = ZelkModSbranchArg[branch].val;
             key = commas_to_underscores(ZelkModSbranchArg[branch].val);
         } else {
-            written = zs(nodes->val);
+            written = ztext(nodes->val);
             key = written + "_gnd";
         }
     }
@@ -91,7 +91,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
         zelk_add_branch_key(ZelkModIbranchArg, ZelkModIbranchNbArg, key.c_str());
     else
         zelk_add_branch_key(ZelkModVbranchArg, ZelkModVbranchNbArg, key.c_str());
-    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), zs(value->val))
+    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), ztext(value->val))
                            .c_str());
     probe->type = flow ? TK_I : TK_V;
 }

@@ -2,9 +2,9 @@
 // system tasks, analog functions, and text macro instances.
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/calls_common.h"
@@ -22,7 +22,7 @@ void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     ztrace("DEbug :***  params  $$:%ld  $3:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
            zid(list), zid(arg), list->nbarg, list->nbarg, zval(arg), ztype(arg), TK_VAR);
     zelk_appendval(list, ",");
-    zelk_appendval(list, zs(arg->val));
+    zelk_appendval(list, ztext(arg->val));
 }
 
 void tr_builtin_call_statement(zelksymrec *call, zelksymrec *args) {
@@ -41,7 +41,7 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
            ZelkCurLineNumber, zid(call), zid(call), zid(args), zname(call), zval(call), ztype(call),
            TK_FNCT, zname(args), zval(args), ztype(args), TK_VAR, args->nbarg);
     const char *name = call->name;
-    const char *args_text = zs(args->val);
+    const char *args_text = ztext(args->val);
     int func = -1;
     if (ZelkDefineOn == 0) {
         func = zelk_lookup_function(name);
@@ -87,7 +87,7 @@ zelksymrec *tr_macro_call_statement(zelksymrec *name, zelksymrec *args) {
            "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
            ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args), zval(args),
            ztype(args), TK_FNCT, args->nbarg);
-    const char *args_text = zs(args->val);
+    const char *args_text = ztext(args->val);
     if (ZelkDefineOn == 0) {
         int mac = zelk_lookup_macro(name->name);
         if (mac < 0)

@@ -3,8 +3,8 @@
 // bodies of text macros.
 #include <cstring>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"

@@ -23,6 +23,3 @@ void ztrace_flush();
 unsigned long ztrace_write_calls();
 // Closes the trace (tests open several in one process).
 void ztrace_close();
-
-// How the trace shows a text pointer that may be null.
-inline const char *zs(const char *text) { return text ? text : "(null)"; }
