@@ -3,6 +3,7 @@
 // in the generated code; the parameter file defines each name as a macro.
 #include "base/diagnostics.h"
 #include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -33,8 +34,7 @@ void tr_parameter_open(zelksymrec *name, zelksymrec *value, int isdevice, int in
     p.type = integer;
     p.fromval = nullptr;
     p.fromkind = nullptr;
-    zelk_append(ZelkParamList, ZelkNbParam, p);
-    zelk_names_added(ZK_PARAM, name->name, ZelkNbParam - 1);
+    zelk_add_parameter(p);
     zelk_check_parameter(name->name, ztext(value->val));
 }
 

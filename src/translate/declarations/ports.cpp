@@ -5,11 +5,11 @@
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 #include "translate/names.h"
 
 namespace {
@@ -55,11 +55,8 @@ void tr_module_electrical(zelksymrec *list) {
            "type:%d \n",
            ZelkCurLineNumber, list->nbarg, list->id, list->name, ztext(list->val), list->type);
     ZelkPrintLevel = 1;
-    for (const std::string &name : zelk_split_names(list->val)) {
-        zelk_append_name(ZelkElectrArg, ZelkElectrNbArg, name.c_str());
-        zelk_names_added(ZK_ELECTR, name.c_str(), ZelkElectrNbArg - 1);
-    }
-    zelk_check_electrical(ztext(list->val));
+    for (const std::string &name : zelk_split_names(list->val)) zelk_add_name(ZK_ELECTR, name.c_str());
+    zelk_check_declared_names(ZK_ELECTR, ztext(list->val));
 }
 
 void tr_port_statement_open(ZelkPortKind kind) {
@@ -88,13 +85,6 @@ void tr_port_statement(ZelkPortKind kind, zelksymrec *list) {
                    ZelkCurLineNumber, port_word(kind));
         return;
     }
-    ZelkAnalFuncRec &f = *zelk_current_function();
-    for (const std::string &name : zelk_split_names(list->val)) {
-        ZelkAfArgrec arg;
-        arg.name = zelk_strdup(name.c_str());
-        arg.isptr = kind == ZELK_INPUT ? 0 : 1;
-        arg.type = 0;
-        zelk_append(f.FuncArg, f.FuncNbArg, arg);
-        zelk_register_func_arg(ZelkNbAnalogFunc - 1, f.FuncNbArg - 1);
-    }
+    for (const std::string &name : zelk_split_names(list->val))
+        zelk_add_function_arg(name.c_str(), kind != ZELK_INPUT);
 }

@@ -6,11 +6,11 @@
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 #include "translate/names.h"
 #include "translate/statements/header.h"
 
@@ -34,17 +34,8 @@ void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
     trace_declaration(traces[kind], list);
     ZelkPrintLevel = 1;
 
-    char **&names = kind == ZELK_REAL      ? ZelkModRealArg
-                    : kind == ZELK_INTEGER ? ZelkModIntArg
-                                           : ZelkModGenvArg;
-    int &count = kind == ZELK_REAL      ? ZelkModRealNbArg
-                 : kind == ZELK_INTEGER ? ZelkModIntNbArg
-                                        : ZelkModGenvNbArg;
     ZelkNameKind name_kind = kind == ZELK_REAL ? ZK_REAL : kind == ZELK_INTEGER ? ZK_INT : ZK_GENV;
-    for (const std::string &name : zelk_split_names(list->val)) {
-        zelk_append_name(names, count, name.c_str());
-        zelk_names_added(name_kind, name.c_str(), count - 1);
-    }
+    for (const std::string &name : zelk_split_names(list->val)) zelk_add_name(name_kind, name.c_str());
 
     zout_line_marker();
     zout_line_break();
@@ -53,7 +44,7 @@ void tr_module_variables(ZelkVarKind kind, zelksymrec *list) {
          ztext(list->val));
 
     if (ZelkDefineOn == 1) return;
-    zelk_check_module_variables(kind, ztext(list->val));
+    zelk_check_declared_names(name_kind, ztext(list->val));
 }
 
 void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
@@ -115,17 +106,14 @@ void tr_statement_variables(ZelkVarKind kind, zelksymrec *list) {
     for (size_t i = 0; i < names.size(); ++i) {
         const char *name = names[i].c_str();
         if (kind == ZELK_GENVAR) {
-            zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
+            zelk_add_function_local(true, name);
             continue;
         }
-        int arg = zelk_lookup_func_arg(func, name);
+        int arg = zelk_find_function_arg(func, name);
         if (arg >= 0) {
             f.FuncArg[arg].type = kind == ZELK_INTEGER ? 1 : 0;
         } else {
-            if (kind == ZELK_INTEGER)
-                zelk_append_name(f.LocIntArg, f.LocIntNbArg, name);
-            else
-                zelk_append_name(f.LocRealArg, f.LocRealNbArg, name);
+            zelk_add_function_local(kind == ZELK_INTEGER, name);
             if (!block_locals.empty()) block_locals += ",";
             block_locals += name;
         }

@@ -6,11 +6,11 @@
 #include "base/diagnostics.h"
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/calls_common.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
     const char *args_text = args->val;
     int func = -1;
     if (!ZelkDefineOn) {
-        if (name && *name) func = zelk_lookup_function(name);
+        if (name && *name) func = zelk_find_function(name);
         if (func < 0)
             zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n", name,
                        name, ztext(args_text), ZelkCurLineNumber);
@@ -86,7 +86,7 @@ zelksymrec *tr_exp_macro(zelksymrec *name) {
     ztrace("Debug :*** with return MACRO (exp)  TK_VAR  START   LineNumber:%d     "
            "$2='%s','%s't:%d(V:%d)   \n",
            ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_VAR);
-    if (!ZelkDefineOn && name->name && *name->name && zelk_lookup_macro(name->name) < 0)
+    if (!ZelkDefineOn && name->name && *name->name && zelk_find_macro(name->name) < 0)
         zelk_error("!! Error: '%s' not existing ?? :  in line number:%d .\n", name->name,
                    ZelkCurLineNumber);
     // The back-quote is dropped; the C preprocessor expands the macro.
@@ -112,7 +112,7 @@ zelksymrec *tr_exp_macro_call(zelksymrec *name, zelksymrec *args, int form) {
     }
     const char *args_text = ztext(args->val);
     if (!ZelkDefineOn && name->name && *name->name) {
-        int mac = zelk_lookup_macro(name->name);
+        int mac = zelk_find_macro(name->name);
         if (mac >= 0) {
             if (ZelkMaclist[mac].MacNbArg != args->nbarg)
                 zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "

@@ -9,10 +9,10 @@
 #include "base/trace.h"
 #include "symbols/kinds.h"
 #include "symbols/literals.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void tr_exp_variable(zelksymrec *var) {
     // Output arguments of the analog function being defined are pointers.
     bool pointer = false;
     if (ZelkAnalogFuncOn) {
-        int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, var->name);
+        int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, var->name);
         pointer = arg >= 0 && zelk_current_function()->FuncArg[arg].isptr;
     }
     if (pointer)

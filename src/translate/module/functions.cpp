@@ -1,38 +1,19 @@
 // Analog functions: opening and closing, and the C function header that the
 // first statement of the body writes.
 #include <cstdio>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 #include "translate/statements/header.h"
 
 namespace {
-
-// The earliest parameter (in declaration order) named like one of `names`,
-// or -1.
-int first_parameter_among(char **names, int count) {
-    int best = -1;
-    for (int i = 0; i < count; ++i) {
-        int pos = zelk_names_first(ZK_PARAM, names[i]);
-        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
-    }
-    return best;
-}
-
-int first_parameter_among_args(const ZelkAnalFuncRec &f) {
-    int best = -1;
-    for (int i = 0; i < f.FuncNbArg; ++i) {
-        int pos = zelk_names_first(ZK_PARAM, f.FuncArg[i].name);
-        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
-    }
-    return best;
-}
 
 // Writes the declarations of the arguments of one type (0 real, 1 integer)
 // in the separate-declaration style: "DoubleRec   a, *b;".
@@ -67,11 +48,7 @@ void tr_function_open(zelksymrec *name, int integer) {
            integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
            TK_VAR);
     zout_line_marker();
-    ZelkAnalFuncRec f = {};
-    f.name = zelk_strdup(name->name);
-    f.type = integer ? 1 : 0;
-    zelk_append(ZelkFunclist, ZelkNbAnalogFunc, f);
-    zelk_register_function(ZelkNbAnalogFunc - 1);
+    zelk_add_function(name->name, integer ? 1 : 0);
     ZelkAnalogFuncOn = 1;
     ZelkPrintLevel = 1;
     ZelkAnalogFuncStart = 1;
@@ -108,27 +85,20 @@ bool tr_function_close() {
     zelksymrec *rec = zelkgetsym(f.name);
     if (rec) rec->type = TK_ANALFUNC;
 
-    int p = first_parameter_among(f.LocRealArg, f.LocRealNbArg);
-    if (p >= 0) {
-        zelk_error("!! Error : Using a Model Parameter name:'%s' also as local Real in Analog "
-                   "Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
-    p = first_parameter_among(f.LocIntArg, f.LocIntNbArg);
-    if (p >= 0) {
-        zelk_error("!! Error : Using the Model Parameter name:'%s' also as local Integer in Analog "
-                   "Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
-    p = first_parameter_among_args(f);
-    if (p >= 0) {
-        zelk_error("!! Error : Using the Model Parameter name:'%s' also as Fuction Argument in "
-                   "Analog Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
+    std::vector<const char *> args;
+    for (int i = 0; i < f.FuncNbArg; ++i) args.push_back(f.FuncArg[i].name);
+    const std::vector<ZelkStopCheck> checks = {
+        {std::vector<const char *>(f.LocRealArg, f.LocRealArg + f.LocRealNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as local Real in Analog "
+         "Function:'%s' ?? .\n"},
+        {std::vector<const char *>(f.LocIntArg, f.LocIntArg + f.LocIntNbArg),
+         "!! Error : Using the Model Parameter name:'%s' also as local Integer in Analog "
+         "Function:'%s' ?? .\n"},
+        {args,
+         "!! Error : Using the Model Parameter name:'%s' also as Fuction Argument in "
+         "Analog Function:'%s' ?? .\n"},
+    };
+    if (!zelk_run_stop_checks(checks, f.name)) return false;
     ZelkPrintLevel = 1;
     ZelkAnalogFuncOn = 0;
     ZelkAnalogFuncStart = 0;

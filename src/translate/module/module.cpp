@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -22,6 +24,10 @@ char *converted_name(const char *name, bool upper) {
         if (!upper && *p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p - 'A' + 'a');
     }
     return copy;
+}
+
+std::vector<const char *> names_of(char **names, int count) {
+    return std::vector<const char *>(names, names + count);
 }
 
 }  // namespace
@@ -47,20 +53,15 @@ void tr_module_header(zelksymrec *name, zelksymrec *ports) {
            ports->nbarg);
     zout_line_marker();
 
-    zelk_free_names(ZelkModuleArg, ZelkModuleNbArg);
-    zelk_names_cleared(ZK_PORT);
+    zelk_clear_names(ZK_PORT);
     std::free(ZelkModuleName);
     std::free(ZelkModuleNameLc);
     ZelkModuleName = converted_name(name->name, true);
     ZelkModuleNameLc = converted_name(name->name, false);
 
-    zelk_free_names(ZelkElectrArg, ZelkElectrNbArg);
-    zelk_names_cleared(ZK_ELECTR);
+    zelk_clear_names(ZK_ELECTR);
 
-    for (const std::string &port : zelk_split_names(ports->val)) {
-        zelk_append_name(ZelkModuleArg, ZelkModuleNbArg, port.c_str());
-        zelk_names_added(ZK_PORT, port.c_str(), ZelkModuleNbArg - 1);
-    }
+    for (const std::string &port : zelk_split_names(ports->val)) zelk_add_name(ZK_PORT, port.c_str());
     if (ZelkModuleNbArg != ports->nbarg) {
         zelk_error("!! Internal Error: '%s' Module arg number:%d (not %d):  near '%s(%s)' in line "
                    "number:%d .\n",
@@ -99,31 +100,24 @@ bool tr_analog_block() {
     zout_text(" */\n");
 
     for (int i = 0; i < ZelkModuleNbArg; ++i) {
-        if (zelk_names_count(ZK_ELECTR, ZelkModuleArg[i]) == 0)
+        if (zelk_name_count(ZK_ELECTR, ZelkModuleArg[i]) == 0)
             zelk_error("!! Error : '%s' not found in Electrical signals of module '%s'  in line "
                        "number:%d ??  .\n",
                        ZelkModuleArg[i], ztext(ZelkModuleName), ZelkCurLineNumber);
     }
 
-    static const struct {
-        ZelkNameKind kind;
-        const char *message;
-    } checks[] = {
-        {ZK_REAL, "!! Error : Using a Model Parameter name:'%s' also as  Module Real variable in "
-                  "Module:'%s'?? .\n"},
-        {ZK_INT, "!! Error : Using a Model Parameter name:'%s' also as  Module Integer variable in "
-                 "Module:'%s'?? .\n"},
-        {ZK_GENV, "!! Error : Using a Model Parameter name:'%s' also as  Module Generic variable in "
-                  "Module:'%s'?? .\n"},
+    const std::vector<ZelkStopCheck> checks = {
+        {names_of(ZelkModRealArg, ZelkModRealNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Real variable in "
+         "Module:'%s'?? .\n"},
+        {names_of(ZelkModIntArg, ZelkModIntNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Integer variable in "
+         "Module:'%s'?? .\n"},
+        {names_of(ZelkModGenvArg, ZelkModGenvNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Generic variable in "
+         "Module:'%s'?? .\n"},
     };
-    for (const auto &check : checks) {
-        for (int i = 0; i < ZelkNbParam; ++i) {
-            if (zelk_names_count(check.kind, ZelkParamList[i].name) > 0) {
-                zelk_error(check.message, ZelkParamList[i].name, ztext(ZelkModuleName));
-                return false;
-            }
-        }
-    }
+    if (!zelk_run_stop_checks(checks, ztext(ZelkModuleName))) return false;
 
     zout("\nint\n%sevaluate (", ztext(ZelkModuleName));
     for (int i = 0; i < ZelkElectrNbArg; ++i)

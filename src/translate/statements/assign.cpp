@@ -7,10 +7,10 @@
 
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
            what, ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target),
            ztype(target), TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
     if (ZelkAnalogFuncOn) {
-        int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, target->name);
+        int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
             char *pointer = zelk_strdup(zfmt(" *%s", target->name).c_str());
             std::free(target->name);
@@ -78,7 +78,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     } else {
         // A single name is a declared branch first, a node against ground
         // otherwise.
-        int branch = zelk_lookup_branch(nodes->val);
+        int branch = zelk_find_branch(nodes->val);
         if (branch >= 0) {
             written = ZelkModSbranchArg[branch].val;
             key = commas_to_underscores(ZelkModSbranchArg[branch].val);
@@ -87,10 +87,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
             key = written + "_gnd";
         }
     }
-    if (flow)
-        zelk_add_branch_key(ZelkModIbranchArg, ZelkModIbranchNbArg, key.c_str());
-    else
-        zelk_add_branch_key(ZelkModVbranchArg, ZelkModVbranchNbArg, key.c_str());
+    zelk_add_branch_key(flow, key.c_str());
     zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), ztext(value->val))
                            .c_str());
     probe->type = flow ? TK_I : TK_V;

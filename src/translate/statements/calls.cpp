@@ -5,11 +5,11 @@
 #include "base/diagnostics.h"
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/calls_common.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 void tr_params_first(zelksymrec *arg) {
     arg->nbarg = 1;
@@ -44,7 +44,7 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
     const char *args_text = ztext(args->val);
     int func = -1;
     if (ZelkDefineOn == 0) {
-        func = zelk_lookup_function(name);
+        func = zelk_find_function(name);
         if (func < 0)
             zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n", name,
                        name, args_text, ZelkCurLineNumber);
@@ -67,7 +67,7 @@ zelksymrec *tr_macro_statement(zelksymrec *name) {
     ztrace("Debug :*** NO return MACRO  TK_VAR  START   LineNumber:%d     $2='%s','%s't:%d(V:%d)   \n",
            ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_VAR);
     if (ZelkDefineOn == 0) {
-        int mac = zelk_lookup_macro(name->name);
+        int mac = zelk_find_macro(name->name);
         if (mac < 0)
             zelk_error("!! Error: '%s' not existing ?? :  near '`%s' in line number:%d .\n",
                        name->name, name->name, ZelkCurLineNumber);
@@ -89,7 +89,7 @@ zelksymrec *tr_macro_call_statement(zelksymrec *name, zelksymrec *args) {
            ztype(args), TK_FNCT, args->nbarg);
     const char *args_text = ztext(args->val);
     if (ZelkDefineOn == 0) {
-        int mac = zelk_lookup_macro(name->name);
+        int mac = zelk_find_macro(name->name);
         if (mac < 0)
             zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n",
                        name->name, name->name, args_text, ZelkCurLineNumber);

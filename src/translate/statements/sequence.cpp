@@ -5,10 +5,10 @@
 
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 #include "translate/statements/header.h"
 
 namespace {
@@ -52,7 +52,7 @@ void tr_simple_statement(zelksymrec *s) {
             break;
         case TK_ANALFUNC:
             // A macro instance carries its own semicolons.
-            if (zelk_lookup_macro(s->name) >= 0)
+            if (zelk_find_macro(s->name) >= 0)
                 zout("%*c%s ", ZelkPrintLevel, ' ', zval(s));
             else
                 zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
