@@ -35,7 +35,6 @@ void tr_define_end(zelksymrec *name);
 // translate/module/functions.cpp: analog functions.
 void tr_function_open(zelksymrec *name, int integer);
 bool tr_function_close();  // false: a parameter check stops the translation
-void tr_function_header();
 
 // translate/declarations/ports.cpp
 void tr_module_port(ZelkPortKind kind, zelksymrec *list);

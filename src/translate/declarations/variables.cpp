@@ -11,8 +11,8 @@
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
+#include "translate/module/functions.h"
 #include "translate/names.h"
-#include "translate/statements/header.h"
 
 namespace {
 

@@ -11,9 +11,13 @@
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/statements/header.h"
+#include "translate/module/functions.h"
 
 namespace {
+
+// The current function's header was written by a named block or a control
+// statement (see zelk_function_header_was_early()).
+bool g_header_early = false;
 
 // Writes the declarations of the arguments of one type (0 real, 1 integer)
 // in the separate-declaration style: "DoubleRec   a, *b;".
@@ -41,23 +45,8 @@ void write_locals(char **names, int count, const char *first) {
     zout("%*c;", ZelkPrintLevel, ' ');
 }
 
-}  // namespace
-
-void tr_function_open(zelksymrec *name, int integer) {
-    ztrace("Debug:***  START  ANALOG FUNCTION :%s:  LineNumber:%d  $3:%ld '%s' type:%d(Var:%d)\n",
-           integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
-           TK_VAR);
-    zout_line_marker();
-    zelk_add_function(name->name, integer ? 1 : 0);
-    ZelkAnalogFuncOn = 1;
-    ZelkPrintLevel = 1;
-    ZelkAnalogFuncStart = 1;
-    zelk_function_header_reset();
-    zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
-         name->name);
-}
-
-void tr_function_header() {
+// "DoubleRec f( a, b )", the argument declarations, "{" and the locals.
+void write_function_header() {
     const ZelkAnalFuncRec &f = *zelk_current_function();
     zout("\n%s\n%s(", f.type ? "int" : "DoubleRec", f.name);
     for (int i = 0; i < f.FuncNbArg; ++i)
@@ -72,6 +61,31 @@ void tr_function_header() {
     write_locals(f.LocRealArg, f.LocRealNbArg, "%*cDoubleRec   %s");
     write_locals(f.LocIntArg, f.LocIntNbArg, "%*cint   %s");
     ZelkAnalogFuncStart = 0;
+}
+
+}  // namespace
+
+void zelk_write_pending_function_header(bool early) {
+    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) {
+        write_function_header();
+        g_header_early = early;
+    }
+}
+
+bool zelk_function_header_was_early() { return g_header_early; }
+
+void tr_function_open(zelksymrec *name, int integer) {
+    ztrace("Debug:***  START  ANALOG FUNCTION :%s:  LineNumber:%d  $3:%ld '%s' type:%d(Var:%d)\n",
+           integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
+           TK_VAR);
+    zout_line_marker();
+    zelk_add_function(name->name, integer ? 1 : 0);
+    ZelkAnalogFuncOn = 1;
+    ZelkPrintLevel = 1;
+    ZelkAnalogFuncStart = 1;
+    g_header_early = false;
+    zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
+         name->name);
 }
 
 bool tr_function_close() {

@@ -24,7 +24,7 @@
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/statements/header.h"
+#include "translate/module/functions.h"
 
 namespace {
 

@@ -9,22 +9,7 @@
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/statements/header.h"
-
-namespace {
-bool g_header_early = false;
-}
-
-void zelk_write_pending_function_header(bool early) {
-    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) {
-        tr_function_header();
-        g_header_early = early;
-    }
-}
-
-bool zelk_function_header_was_early() { return g_header_early; }
-
-void zelk_function_header_reset() { g_header_early = false; }
+#include "translate/module/functions.h"
 
 void tr_simple_statement(zelksymrec *s) {
     ztrace("Debug:*** NEW_EXEC (linexp):  START   LineNumber:%d   n:%s  v:%s type:%d(V:%d,F:%d, "

@@ -1,4 +1,6 @@
-// The pending analog function header.
+// The C header of the current analog function.  Its arguments and locals
+// are declared by statements of its body, so the header is written late:
+// by the first statement that opens the body, whatever kind it is.
 #pragma once
 
 // Writes the current analog function's C header if its body has not written
@@ -12,4 +14,3 @@ void zelk_write_pending_function_header(bool early = false);
 // inside its named blocks then come too late for the header and are written
 // as declarations of their block instead, so that they stay declared.
 bool zelk_function_header_was_early();
-void zelk_function_header_reset();
