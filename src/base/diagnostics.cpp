@@ -29,3 +29,10 @@ void zelk_warning(const char *fmt, ...) {
     report(ZelkCurWarnNumber, fmt, ap);
     va_end(ap);
 }
+
+void zelk_open_error(bool input, const char *name) {
+    std::fprintf(stderr,
+                 input ? "!! Error : Can not open the Input File:'%s' ??\n"
+                       : "!! Error : Can not open the Output File:'%s' ??\n",
+                 name);
+}

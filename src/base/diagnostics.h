@@ -11,3 +11,7 @@ extern int ZelkCurWarnNumber;  // warnings reported so far
 void zelk_error(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 // Counts one warning and writes the message to standard error.
 void zelk_warning(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Reports a file that cannot be opened (the input, or one the run writes);
+// the run then ends with status 1.  Not counted: the caller decides.
+void zelk_open_error(bool input, const char *name);
