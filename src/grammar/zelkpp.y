@@ -194,9 +194,9 @@ modline
     | TK_OUTPUT varlists TK_NEW_EXEC                    { tr_module_port(ZELK_OUTPUT, $2); }
     | TK_INOUT varlists TK_NEW_EXEC                     { tr_module_port(ZELK_INOUT, $2); }
     | TK_ELECTRICAL varlists TK_NEW_EXEC                { tr_module_electrical($2); }
-    | TK_REAL varlists TK_NEW_EXEC                      { tr_module_variables(ZELK_REAL, $2); }
-    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_module_variables(ZELK_INTEGER, $2); }
-    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_module_variables(ZELK_GENVAR, $2); }
+    | TK_REAL varlists TK_NEW_EXEC                      { tr_module_variables(ZK_REAL, $2); }
+    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_module_variables(ZK_INT, $2); }
+    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_module_variables(ZK_GENV, $2); }
     | TK_BRANCH branchs ')' TK_VAR TK_NEW_EXEC          { tr_branch_declaration($2, $4); }
     | TK_MODEL TK_PARAMETER TK_REAL TK_VAR '=' exp      { tr_parameter_open($4, $6, 0, 0); }
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 0); }
@@ -256,9 +256,9 @@ exec
           varlists TK_NEW_EXEC                          { tr_port_statement(ZELK_OUTPUT, $3); }
     | TK_INOUT                                          { tr_port_statement_open(ZELK_INOUT); }
           varlists TK_NEW_EXEC                          { tr_port_statement(ZELK_INOUT, $3); }
-    | TK_REAL varlists TK_NEW_EXEC                      { tr_statement_variables(ZELK_REAL, $2); }
-    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_statement_variables(ZELK_INTEGER, $2); }
-    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_statement_variables(ZELK_GENVAR, $2); }
+    | TK_REAL varlists TK_NEW_EXEC                      { tr_statement_variables(ZK_REAL, $2); }
+    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_statement_variables(ZK_INT, $2); }
+    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_statement_variables(ZK_GENV, $2); }
     | linexp TK_NEW_EXEC                                { tr_simple_statement($1); }
     | TK_BEGIN ':' TK_VAR                               { tr_named_block_open($3); }
           nlinexps TK_END                               { tr_named_block_close($3, $5); }

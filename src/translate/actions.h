@@ -4,10 +4,10 @@
 // symbol's record unless the function returns another one.
 #pragma once
 
+#include "symbols/lists.h"  // ZelkNameKind
 #include "symbols/symtab.h"
 
 enum ZelkPortKind { ZELK_INPUT, ZELK_OUTPUT, ZELK_INOUT };
-enum ZelkVarKind { ZELK_REAL, ZELK_INTEGER, ZELK_GENVAR };
 
 // translate/module/module.cpp: name lists, module frame, analog block.
 void tr_varlists_first(zelksymrec *list);
@@ -43,8 +43,9 @@ void tr_port_statement_open(ZelkPortKind kind);
 void tr_port_statement(ZelkPortKind kind, zelksymrec *list);
 
 // translate/declarations/variables.cpp
-void tr_module_variables(ZelkVarKind kind, zelksymrec *list);
-void tr_statement_variables(ZelkVarKind kind, zelksymrec *list);
+// `kind`: ZK_REAL, ZK_INT or ZK_GENV.
+void tr_module_variables(ZelkNameKind kind, zelksymrec *list);
+void tr_statement_variables(ZelkNameKind kind, zelksymrec *list);
 
 // translate/declarations/parameters.cpp
 void tr_parameter_open(zelksymrec *name, zelksymrec *value, int isdevice, int integer);
