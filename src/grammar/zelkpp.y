@@ -148,8 +148,8 @@ ZELK_SAME_NUMBER(TK_GT) ZELK_SAME_NUMBER(TK_LE) ZELK_SAME_NUMBER(TK_GE) ZELK_SAM
 %%
 
 vafile
-    : %empty                                            /* 2 */
-    | vafile valine                                     /* 3 */
+    : %empty
+    | vafile valine
     ;
 
 varlists
@@ -158,7 +158,7 @@ varlists
     ;
 
 valine
-    : TK_NEW_EXEC                                       /* 6 */
+    : TK_NEW_EXEC
     | TK_COMMENT                                        { tr_comment_top(); }
     | TK_INCLUDE TK_INCLUDESTR                          { tr_include(); }
     | TK_IFDEF TK_VAR                                   { tr_ifdef($2); }
@@ -175,7 +175,7 @@ valine
           TK_ANALOG                                     { if (!tr_analog_block()) YYABORT; }
           nlinexp                                       { tr_analog_statement_end($11); }
           TK_ENDMODULE                                  { tr_module_end(); }
-    | error TK_NEW_EXEC                                 { tr_error_line(23); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_FILE); yyerrok; }
     ;
 
 restof_def_var_lines
@@ -184,7 +184,7 @@ restof_def_var_lines
     ;
 
 modline
-    : TK_NEW_EXEC                                       /* 26 */
+    : TK_NEW_EXEC
     | TK_COMMENT                                        { tr_comment_module(); }
     | TK_ANALFUNC TK_REAL TK_VAR TK_NEW_EXEC            { tr_function_open($3, 0); }
           nlinexps TK_ENDFUNC                           { if (!tr_function_close()) YYABORT; }
@@ -206,30 +206,30 @@ modline
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 1); }
     | TK_DEVICE TK_PARAMETER TK_NAMEINT TK_VAR '=' exp  { tr_parameter_open($4, $6, 1, 1); }
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 1); }
-    | error TK_NEW_EXEC                                 { tr_error_line(48); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_ITEM); yyerrok; }
     ;
 
 rangeclose
-    : ']'                                               /* 49 */
-    | ')'                                               /* 50 */
+    : ']'
+    | ')'
     ;
 
 excludes
-    : TK_EXCLUDE exp                                    /* 51 */
-    | TK_EXCLUDE exp ':' exp rangeclose                 /* 52 */
-    | excludes TK_EXCLUDE exp                           /* 53 */
-    | excludes TK_EXCLUDE exp ':' exp rangeclose        /* 54 */
+    : TK_EXCLUDE exp
+    | TK_EXCLUDE exp ':' exp rangeclose
+    | excludes TK_EXCLUDE exp
+    | excludes TK_EXCLUDE exp ':' exp rangeclose
     ;
 
 fromrange
-    : %empty                                            /* 55 */
+    : %empty
     | TK_FROM exp ':' exp rangeclose                    { tr_parameter_range($2, $4, false); }
     | TK_FROM exp ':' exp rangeclose excludes           { tr_parameter_range($2, $4, true); }
     ;
 
 modlines
-    : modline                                           /* 58 */
-    | modlines modline                                  /* 59 */
+    : modline
+    | modlines modline
     ;
 
 comments
@@ -238,15 +238,15 @@ comments
     ;
 
 nlinexp
-    : comments exec comments                            /* 62 */
-    | comments exec                                     /* 63 */
-    | exec comments                                     /* 64 */
-    | exec                                              /* 65 */
+    : comments exec comments
+    | comments exec
+    | exec comments
+    | exec
     ;
 
 nlinexps
-    : nlinexp                                           /* 66 */
-    | nlinexps nlinexp                                  /* 67 */
+    : nlinexp
+    | nlinexps nlinexp
     ;
 
 exec
@@ -278,7 +278,7 @@ exec
     | TK_CASE exp ')'                                   { tr_case_open($2); }
           case_lines                                    { tr_case_items_end($2); }
           TK_ENDCASE                                    { tr_case_close($2); }
-    | error TK_NEW_EXEC                                 { tr_error_line(96); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_STATEMENT); yyerrok; }
     ;
 
 forlinexp
@@ -286,8 +286,8 @@ forlinexp
     ;
 
 case_lines
-    : case_line                                         /* 98 */
-    | case_lines case_line                              /* 99 */
+    : case_line
+    | case_lines case_line
     ;
 
 case_line
@@ -321,9 +321,9 @@ ifrest
     ;
 
 NDEFlev_3_lines
-    : nlinexp                                           /* 110 */
+    : nlinexp
     | '(' NDEFlev_3_lines ')'                           { $$ = tr_define_paren_statements($2); }
-    | NDEFlev_3_lines nlinexp                           /* 112 */
+    | NDEFlev_3_lines nlinexp
     ;
 
 params

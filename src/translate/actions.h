@@ -61,7 +61,11 @@ void tr_named_block_open(zelksymrec *name);
 void tr_named_block_close(zelksymrec *name, zelksymrec *body);
 void tr_block_open();
 void tr_block_close(zelksymrec *body);
-void tr_error_line(int production);
+// Where the parser recovers from a syntax error, skipping to the next ";":
+// at a top-level line of the file, at a module item, at a statement.  The
+// trace shows the number of the recovery rule.
+enum ZelkRecovery { ZELK_RECOVER_FILE = 23, ZELK_RECOVER_ITEM = 48, ZELK_RECOVER_STATEMENT = 96 };
+void tr_error_line(ZelkRecovery level);
 zelksymrec *tr_define_paren_statements(zelksymrec *inner);
 
 // translate/statements/control.cpp: if, for, while, repeat, case.
@@ -111,7 +115,7 @@ zelksymrec *tr_macro_call_statement(zelksymrec *name, zelksymrec *args);
 // translate/expressions/operators.cpp: literals, variables, operators.
 void tr_exp_literal(zelksymrec *lit, const char *token_name);
 void tr_exp_variable(zelksymrec *var);
-void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b);
+void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value);
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right);
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right);
 zelksymrec *tr_exp_negation(zelksymrec *operand);

@@ -26,15 +26,17 @@ void report_count(const char *name, int given, int wanted, const char *args_text
                    name, given, wanted, name, ZelkCurLineNumber);
 }
 
-void end_argument(std::string &out, int func, const char *name, const char *args_text, int m,
-                  const std::string &arg, bool last) {
+// Writes argument number `position` (from 1), the last one with the
+// closing parenthesis.
+void end_argument(std::string &out, int func, const char *name, const char *args_text,
+                  int position, const std::string &arg, bool last) {
     const ZelkAnalFuncRec &f = ZelkFunclist[func];
-    if (m > f.FuncNbArg) {
+    if (position > f.FuncNbArg) {
         zelk_error("!! Internal Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
                    "number:%d .\n",
-                   name, m, f.FuncNbArg, name, args_text, ZelkCurLineNumber);
+                   name, position, f.FuncNbArg, name, args_text, ZelkCurLineNumber);
     }
-    bool pointer = m <= f.FuncNbArg && f.FuncArg[m - 1].isptr;
+    bool pointer = position <= f.FuncNbArg && f.FuncArg[position - 1].isptr;
     out += pointer ? " &(" : " ";
     out += arg;
     if (pointer) out += ")";
@@ -59,7 +61,7 @@ int zelk_check_call(bool macro, const char *name, int nbarg, const char *args_te
 void zelk_convert_call_arguments(std::string &out, int func, const char *name,
                                  const char *args_text) {
     int depth = 0;
-    int m = 0;
+    int position = 0;
     std::string arg;
     for (const char *p = args_text; *p; ++p) {
         char c = *p;
@@ -67,11 +69,11 @@ void zelk_convert_call_arguments(std::string &out, int func, const char *name,
             ++depth;
             arg += c;
         } else if (c == ',' && depth == 0) {
-            end_argument(out, func, name, args_text, ++m, arg, false);
+            end_argument(out, func, name, args_text, ++position, arg, false);
             arg.clear();
         } else if (p[1] == '\0') {
             arg += c;
-            end_argument(out, func, name, args_text, ++m, arg, true);
+            end_argument(out, func, name, args_text, ++position, arg, true);
             break;
         } else if (c == ')') {
             --depth;

@@ -16,16 +16,16 @@ namespace {
 
 // The argument count check of a built-in; `near_name` and `near_args` fill
 // the message's near field.
-void check_builtin_count(const struct szelkinit &row, const char *name, int n, const char *near_name,
-                         const char *near_args) {
-    if (row.nbarg2 != 0 && n != row.nbarg1 && n != row.nbarg2)
+void check_builtin_count(const struct szelkinit &row, const char *name, int given,
+                         const char *near_name, const char *near_args) {
+    if (row.nbarg2 != 0 && given != row.nbarg1 && given != row.nbarg2)
         zelk_error("!! Error: '%s' Invalid Function arg number:%d (not %d,%d):  near '%s(%s)' in "
                    "line number:%d .\n",
-                   name, n, row.nbarg1, row.nbarg2, near_name, near_args, ZelkCurLineNumber);
-    else if (row.nbarg2 == 0 && n != row.nbarg1)
+                   name, given, row.nbarg1, row.nbarg2, near_name, near_args, ZelkCurLineNumber);
+    else if (row.nbarg2 == 0 && given != row.nbarg1)
         zelk_error("!! Error: '%s' Invalid Function arg number:%d (not %d):  near '%s(%s)' in line "
                    "number:%d .\n",
-                   name, n, row.nbarg1, near_name, near_args, ZelkCurLineNumber);
+                   name, given, row.nbarg1, near_name, near_args, ZelkCurLineNumber);
 }
 
 }  // namespace

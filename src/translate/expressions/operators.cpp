@@ -50,15 +50,16 @@ void tr_exp_variable(zelksymrec *var) {
     var->type = TK_VAR;
 }
 
-void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b) {
+void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value) {
     ztrace("DEbug :***  exp   'IF'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  $5:%ld:'%s' '%s' type:%d(Var:%d)  \n",
            ZelkCurLineNumber, zid(cond), zname(cond), left_text(cond).c_str(), ztype(cond), TK_VAR,
-           zid(a), zname(a), zval(a), ztype(a), TK_VAR, zid(b), zname(b), zval(b), ztype(b), TK_VAR);
+           zid(then_value), zname(then_value), zval(then_value), ztype(then_value), TK_VAR,
+           zid(else_value), zname(else_value), zval(else_value), ztype(else_value), TK_VAR);
     zelk_appendval(cond, "?");
-    zelk_appendval(cond, ztext(a->val));
+    zelk_appendval(cond, ztext(then_value->val));
     zelk_appendval(cond, ":");
-    zelk_appendval(cond, ztext(b->val));
+    zelk_appendval(cond, ztext(else_value->val));
     cond->type = TK_NEW_EXEC;
 }
 

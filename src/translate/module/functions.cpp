@@ -21,17 +21,17 @@ bool g_header_early = false;
 
 // Writes the declarations of the arguments of one type (0 real, 1 integer)
 // in the separate-declaration style: "DoubleRec   a, *b;".
-void write_argument_declarations(const ZelkAnalFuncRec &f, unsigned type) {
+void write_argument_declarations(const ZelkAnalFuncRec &func, unsigned type) {
     const char *first_ptr = type ? "int  *%s" : "DoubleRec  *%s";
     const char *first_val = type ? "int   %s" : "DoubleRec   %s";
     bool any = false;
-    for (int i = 0; i < f.FuncNbArg; ++i) {
-        const ZelkAfArgrec &a = f.FuncArg[i];
-        if (a.type != type) continue;
+    for (int i = 0; i < func.FuncNbArg; ++i) {
+        const ZelkAfArgrec &arg = func.FuncArg[i];
+        if (arg.type != type) continue;
         if (!any)
-            zout(a.isptr ? first_ptr : first_val, a.name);
+            zout(arg.isptr ? first_ptr : first_val, arg.name);
         else
-            zout(a.isptr ? ", *%s" : ", %s", a.name);
+            zout(arg.isptr ? ", *%s" : ", %s", arg.name);
         any = true;
     }
     if (any) zout_text(";\n");
