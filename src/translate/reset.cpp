@@ -3,8 +3,6 @@
 #include "scanner/scanner.h"
 #include "symbols/state.h"
 
-void zelk_control_reset();  // statements/control.cpp
-
 void zelk_reset_translation() {
     zelk_reset_state();
     zelk_control_reset();

@@ -25,6 +25,7 @@
 #include "translate/actions.h"
 #include "translate/emit.h"
 #include "translate/module/functions.h"
+#include "translate/reset.h"
 
 namespace {
 
