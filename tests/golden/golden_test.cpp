@@ -114,6 +114,23 @@ TEST_P(Golden, Matches) {
     }
 }
 
+// Every example model has a golden case whose input is that very model, so
+// that a change to an example shows up as a change of its reviewed output.
+TEST(Examples, EachHasAnIdenticalGoldenCase) {
+    const std::string examples = std::string(ZELK_SOURCE_DIR) + "/examples/";
+    int seen = 0;
+    for (const std::string &name : list_dir(examples)) {
+        if (!ends_with(name, ".va")) continue;
+        ++seen;
+        std::string golden = "example_" + name.substr(0, name.size() - 3) + "/" + name;
+        bool exists = false;
+        std::string copy = read_file(std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases/" + golden, &exists);
+        ASSERT_TRUE(exists) << "no golden case " << golden << " for examples/" << name;
+        EXPECT_EQ(copy, read_file(examples + name)) << golden << " differs from examples/" << name;
+    }
+    EXPECT_GE(seen, 6);
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(golden_case_names()),
                          [](const ::testing::TestParamInfo<std::string> &info) {
                              std::string n = info.param;
