@@ -162,7 +162,6 @@ TEST(Robustness, DeepControlFlowEndsCleanly) {
         {"3000 nested ifs", repeat("if (x) ", 3000) + "x = 1;"},
         {"1000 nested repeats", repeat("repeat (2) ", 1000) + "x = x + 1;"},
         {"1000 nested named blocks", repeat("begin : b ", 1000) + "real r; r = 1;" + repeat(" end", 1000)},
-        {"1000 blocks", repeat("begin\n", 1000) + "x = 1;\n" + repeat("end\n", 1000)},
     };
     for (const auto &c : cases) {
         TempDir dir;

@@ -1,6 +1,5 @@
 #include "support/harness.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -22,17 +22,6 @@ extern char **environ;
 namespace zelktest {
 
 namespace {
-
-void remove_tree(const std::string &path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        for (const std::string &name : list_dir(path)) remove_tree(path + "/" + name);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
-}
 
 const char *kStubTemplate = R"(#!/bin/sh
 echo "%s $*" >> "%s/_stages.log"
@@ -60,7 +49,10 @@ TempDir::TempDir() {
     path_ = buf.data();
 }
 
-TempDir::~TempDir() { remove_tree(path_); }
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 std::string read_file(const std::string &path, bool *exists) {
     std::ifstream in(path, std::ios::binary);
@@ -85,19 +77,15 @@ void write_file(const std::string &path, const std::string &content) {
 }
 
 bool file_exists(const std::string &path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    std::error_code ignored;
+    return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
 }
 
 std::vector<std::string> list_dir(const std::string &path) {
     std::vector<std::string> names;
-    DIR *d = opendir(path.c_str());
-    if (!d) return names;
-    while (struct dirent *e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..") names.push_back(n);
-    }
-    closedir(d);
+    std::error_code ignored;
+    for (const auto &entry : std::filesystem::directory_iterator(path, ignored))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
