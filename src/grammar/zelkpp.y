@@ -278,7 +278,7 @@ exec
     | TK_CASE exp ')'                                   { tr_case_open($2); }
           case_lines                                    { tr_case_items_end($2); }
           TK_ENDCASE                                    { tr_case_close($2); }
-    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_STATEMENT); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_STMT); yyerrok; }
     ;
 
 forlinexp

@@ -59,13 +59,14 @@ extern int ZelkPrintN0line;        // "#line" markers wanted (always 1)
 extern int ZelkCurLineNumber;      // the scanner's current source line
 extern const char *ZelkCurSymName; // the last name or literal read: "near" text of syntax errors
 
+extern char *ZelkModuleName;    // module name in upper case
+extern char *ZelkModuleNameLc;  // module name in lower case: stem of the output files
+
 // The lists: an array ending in Arg and its count ending in NbArg (or a
 // record array and its count).  Appends go through symbols/lists.h.
-extern char *ZelkModuleName;             // module name in upper case
-extern char *ZelkModuleNameLc;           // module name in lower case: stem of the output files
-extern char **ZelkModuleArg;             // the ports of the module header
+extern char **ZelkModuleArg;             // the ports of the last module header
 extern int ZelkModuleNbArg;
-extern char **ZelkElectrArg;             // electrical names of the current module
+extern char **ZelkElectrArg;             // electrical names since the last module header
 extern int ZelkElectrNbArg;
 extern char **ZelkModRealArg;            // module real variables and named branches
 extern int ZelkModRealNbArg;
@@ -94,11 +95,11 @@ extern int ZelkAnalogFuncStart;  // 1 while the current function's C header is n
 extern int ZelkBeginBlockOn;     // named blocks open
 extern int ZelkPrintLevel;       // indentation: the field width of "%*c" before a statement
 
-// The case stack: the selector text and the item state of each open case.
+// The case stack, one entry per open case statement.
 enum { ZELK_CASE_DEPTH = 32 };
-extern char *ZelkCaseExp[ZELK_CASE_DEPTH];
-extern int ZelkCaseOn[ZELK_CASE_DEPTH];
-extern int ZelkNbCaseExp;  // open case statements
+extern char *ZelkCaseExp[ZELK_CASE_DEPTH];  // the selector's C text
+extern int ZelkCaseOn[ZELK_CASE_DEPTH];     // which item form comes next (statements/control.cpp)
+extern int ZelkNbCaseExp;                   // open case statements (the stack's depth)
 
 // The current analog function (the last one), or null before the first.
 inline ZelkAnalFuncRec *zelk_current_function() {

@@ -64,7 +64,7 @@ void tr_block_close(zelksymrec *body);
 // Where the parser recovers from a syntax error, skipping to the next ";":
 // at a top-level line of the file, at a module item, at a statement.  The
 // trace shows the number of the recovery rule.
-enum ZelkRecovery { ZELK_RECOVER_FILE = 23, ZELK_RECOVER_ITEM = 48, ZELK_RECOVER_STATEMENT = 96 };
+enum ZelkRecovery { ZELK_RECOVER_FILE = 23, ZELK_RECOVER_ITEM = 48, ZELK_RECOVER_STMT = 96 };
 void tr_error_line(ZelkRecovery level);
 zelksymrec *tr_define_paren_statements(zelksymrec *inner);
 

@@ -45,7 +45,8 @@ struct Guide {
 Guide read_guide() {
     Guide g;
     bool fenced = false;
-    for (const std::string &line : zelktest::lines_of(read_file(std::string(ZELK_SOURCE_DIR) + "/docs/guide.md"))) {
+    std::string text = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/guide.md");
+    for (const std::string &line : zelktest::lines_of(text)) {
         if (line.compare(0, 3, "```") == 0) {
             fenced = !fenced;
             if (fenced) g.blocks.emplace_back(line.substr(3), "");
@@ -106,7 +107,8 @@ Coverage message_coverage() {
     for (const std::string &span : code_spans(read_guide().prose))
         if (span.compare(0, 2, "!!") == 0) c.documented.emplace_back(span, format_pattern(span));
     for (const std::string &name : zelktest::golden_case_names()) {
-        std::string expected = std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases/" + name + "/expected/";
+        std::string expected =
+            std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases/" + name + "/expected/";
         for (const char *stream : {"stdout", "stderr"}) {
             std::string text = read_file(expected + stream);
             for (size_t at = 0; (at = text.find("!! ", at)) != std::string::npos; ++at) {
@@ -119,7 +121,8 @@ Coverage message_coverage() {
                         known = true;
                     }
                 }
-                if (!known) c.undocumented.push_back(name + ": " + text.substr(at, text.find('\n', at) - at));
+                if (!known)
+                    c.undocumented.push_back(name + ": " + text.substr(at, text.find('\n', at) - at));
             }
         }
     }
@@ -140,7 +143,8 @@ TEST(Guide, EveryDocumentedMessageIsShownByAGoldenCase) {
     Coverage c = message_coverage();
     std::string unshown;
     for (const auto &doc : c.documented)
-        if (!c.shown.count(doc.first) && !kUnprovoked.count(doc.first)) unshown += "  " + doc.first + "\n";
+        if (!c.shown.count(doc.first) && !kUnprovoked.count(doc.first))
+            unshown += "  " + doc.first + "\n";
     EXPECT_TRUE(unshown.empty()) << "documented messages that no golden case shows (stale, or "
                                     "a golden case is missing):\n"
                                  << unshown;

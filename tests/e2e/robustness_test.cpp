@@ -145,7 +145,8 @@ TEST(Robustness, NestingBeyondTheStacks) {
         expect_survived(r, c.what);
         EXPECT_EQ(r.status, 1) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
-        EXPECT_TRUE(ends_with(read_file(dir.file("p.va.vacpp")), "\n\n/* End of C file from 'p.va' */ \n"));
+        EXPECT_TRUE(ends_with(read_file(dir.file("p.va.vacpp")),
+                              "\n\n/* End of C file from 'p.va' */ \n"));
         EXPECT_TRUE(file_exists(dir.file("m.deriv")) && file_exists(dir.file("m.param"))) << c.what;
     }
 }
@@ -161,7 +162,8 @@ TEST(Robustness, DeepControlFlowEndsCleanly) {
         {"100 nested cases", repeat("case (x) 1: ", 100) + "x = 1;" + repeat(" endcase", 100)},
         {"3000 nested ifs", repeat("if (x) ", 3000) + "x = 1;"},
         {"1000 nested repeats", repeat("repeat (2) ", 1000) + "x = x + 1;"},
-        {"1000 nested named blocks", repeat("begin : b ", 1000) + "real r; r = 1;" + repeat(" end", 1000)},
+        {"1000 nested named blocks",
+         repeat("begin : b ", 1000) + "real r; r = 1;" + repeat(" end", 1000)},
     };
     for (const auto &c : cases) {
         TempDir dir;
@@ -173,7 +175,8 @@ TEST(Robustness, DeepControlFlowEndsCleanly) {
             << c.what;
     }
     TempDir dir;
-    translate(dir, "b.va", kHeader + repeat("begin\n", 1000) + "x = 1;\n" + repeat("end\n", 1000) + kFooter);
+    translate(dir, "b.va",
+              kHeader + repeat("begin\n", 1000) + "x = 1;\n" + repeat("end\n", 1000) + kFooter);
     // The analog block's own begin ... end, and the thousand inside it.
     std::string out = read_file(dir.file("b.va.vacpp"));
     EXPECT_EQ(count_of(out, "{ /* Begin */"), 1001u);

@@ -110,7 +110,8 @@ TEST_P(Golden, Matches) {
         std::string want = read_file(expected_dir + "/" + n, &readable);
         ASSERT_TRUE(readable) << "cannot read " << expected_dir << "/" << n;
         ASSERT_TRUE(exists) << n << " was not written";
-        EXPECT_TRUE(got == want) << GetParam() << ": " << n << " differs\n" << first_difference(want, got);
+        EXPECT_TRUE(got == want) << GetParam() << ": " << n << " differs\n"
+                                 << first_difference(want, got);
     }
 }
 
@@ -124,7 +125,8 @@ TEST(Examples, EachHasAnIdenticalGoldenCase) {
         ++seen;
         std::string golden = "example_" + name.substr(0, name.size() - 3) + "/" + name;
         bool exists = false;
-        std::string copy = read_file(std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases/" + golden, &exists);
+        std::string cases = std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases/";
+        std::string copy = read_file(cases + golden, &exists);
         ASSERT_TRUE(exists) << "no golden case " << golden << " for examples/" << name;
         EXPECT_EQ(copy, read_file(examples + name)) << golden << " differs from examples/" << name;
     }

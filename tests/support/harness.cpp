@@ -78,7 +78,8 @@ void write_file(const std::string &path, const std::string &content) {
 
 bool file_exists(const std::string &path) {
     std::error_code ignored;
-    return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
+    auto type = std::filesystem::symlink_status(path, ignored).type();
+    return type != std::filesystem::file_type::not_found;
 }
 
 std::vector<std::string> list_dir(const std::string &path) {

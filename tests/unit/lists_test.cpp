@@ -57,7 +57,8 @@ TEST_F(Lists, ClashIndexAgreesWithTheListsAsNamesArrive) {
                 std::set<int> clashes;
                 for (int pos = 0; pos < list_size(x); ++pos)
                     if (zelk_name_count(other, zelk_name_at(x, pos)) > 0) clashes.insert(pos);
-                ASSERT_EQ(zelk_clashes(x, other), clashes) << "step " << step << " " << k << "/" << other;
+                ASSERT_EQ(zelk_clashes(x, other), clashes)
+                    << "step " << step << " " << k << "/" << other;
             }
         }
     }
@@ -72,7 +73,8 @@ TEST(NameList, SplitsAtEveryComma) {
         {"a,", {"a"}},        {",a", {"", "a"}},            {",", {""}}, {"a,,b", {"a", "", "b"}},
         {"x y,z", {"x y", "z"}},
     };
-    for (const auto &c : cases) EXPECT_EQ(zelk_split_names(c.text), c.names) << (c.text ? c.text : "null");
+    for (const auto &c : cases)
+        EXPECT_EQ(zelk_split_names(c.text), c.names) << (c.text ? c.text : "null");
     std::string many;
     for (int i = 0; i < 3000; ++i) many += (i ? "," : "") + std::to_string(i);
     std::vector<std::string> names = zelk_split_names(many.c_str());

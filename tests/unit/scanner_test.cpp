@@ -25,7 +25,8 @@ bool operator==(const Tok &a, const Tok &b) { return a.tok == b.tok && a.text ==
 
 std::ostream &operator<<(std::ostream &os, const Tok &t) {
     os << "{" << t.tok << ",'";
-    for (char c : t.text) os << (c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c));
+    for (char c : t.text)
+        os << (c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c));
     return os << "'}";
 }
 
