@@ -64,10 +64,10 @@ protected:
 
 private:
     void close_files() {
-        zelk_reset_translation();
         if (yyin) std::fclose(yyin);
         if (yyout) std::fclose(yyout);
         yyin = yyout = nullptr;
+        zelk_reset_translation();
         std::free(out_);
         out_ = nullptr;
     }
