@@ -107,6 +107,34 @@ void close_translation_files() {
     std::fflush(stderr);
 }
 
+// The steps of zelk_translate() before the files are closed.
+int translate(int argc, char **argv) {
+    if (!ztrace_open(kTraceFile)) {
+        std::printf("  usage : %s  [VaInFile]  [cOutFile]\n", argv[0]);
+        AfficherAide();
+        std::printf(" !! Error:  Can't open the Dedugfile:'%s' \n", kTraceFile);
+        return 1;
+    }
+    ztrace(" Debug : main : Start : DebugFileName:'%s'\n", kTraceFile);
+    szelkinit_table();
+    if (argc != 2) {
+        std::printf("  usage : %s  VaInFile[.va] \n", argv[0]);
+        AfficherAide();
+        return 1;
+    }
+    ztrace("%s %s\n", argv[0], argv[1]);
+    if (!open_translation_files(argv[1])) return 1;
+    ztrace(" Debug : main : End : OK\n");
+    ztrace_flush();
+    zelk_set_default_stem(zelk_stem_without_module(argv[1]).c_str());
+
+    std::fprintf(yyout, "\n/* Start of C file from '%s' */ \n", ZelkInCppFileName);
+    yyparse();
+    std::fprintf(yyout, "\n\n/* End of C file from '%s' */ \n", ZelkInCppFileName);
+
+    return szelkName_deriv_file() && szelkName_param_file() ? 0 : 1;
+}
+
 }  // namespace
 
 void xdelayms(int delayms) {
@@ -154,32 +182,7 @@ std::string zelk_stem_without_module(const std::string &input) {
 }
 
 int zelk_translate(int argc, char **argv) {
-    if (!ztrace_open(kTraceFile)) {
-        std::printf("  usage : %s  [VaInFile]  [cOutFile]\n", argv[0]);
-        AfficherAide();
-        std::printf(" !! Error:  Can't open the Dedugfile:'%s' \n", kTraceFile);
-        return 1;
-    }
-    ztrace(" Debug : main : Start : DebugFileName:'%s'\n", kTraceFile);
-    szelkinit_table();
-    if (argc != 2) {
-        std::printf("  usage : %s  VaInFile[.va] \n", argv[0]);
-        AfficherAide();
-        return 1;
-    }
-    ztrace("%s %s\n", argv[0], argv[1]);
-    int status = 1;
-    if (open_translation_files(argv[1])) {
-        ztrace(" Debug : main : End : OK\n");
-        ztrace_flush();
-        zelk_set_default_stem(zelk_stem_without_module(argv[1]).c_str());
-
-        std::fprintf(yyout, "\n/* Start of C file from '%s' */ \n", ZelkInCppFileName);
-        yyparse();
-        std::fprintf(yyout, "\n\n/* End of C file from '%s' */ \n", ZelkInCppFileName);
-
-        if (szelkName_deriv_file() && szelkName_param_file()) status = 0;
-    }
+    int status = translate(argc, argv);
     close_translation_files();
     return status;
 }
