@@ -9,7 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "driver/trace.h"
+#include "base/trace.h"
 
 struct ZelkTraceFile {
     int fd;

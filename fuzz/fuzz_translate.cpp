@@ -1,8 +1,8 @@
 // Fuzz target: one whole translation of arbitrary bytes taken as the input
-// file, in process, as the driver runs it up to the external stages: trace,
-// built-in table, parse, closing comment, derivative file, parameter file.
+// file, in process: the driver's own zelk_translate(), which runs everything
+// up to the external stages (trace, built-in table, parse, closing comment,
+// derivative file, parameter file).
 //
-// The driver itself is not used because it ends the process on most paths.
 // Between inputs zelk_reset_translation() puts every module-wide list, flag,
 // index and the scanner back to their start state, so each input is
 // translated exactly as a fresh process would translate it.
@@ -14,14 +14,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "driver/trace.h"
+#include "base/trace.h"
+#include "driver/pipeline.h"
 #include "output/side_files.h"
-#include "scanner/scanner.h"
-#include "symbols/state.h"
-#include "symbols/symtab.h"
 #include "translate/reset.h"
-
-int yyparse();
 
 namespace {
 
@@ -32,6 +28,7 @@ std::string g_scratch;
 // finding it stays, with the files of the last run.
 void remove_scratch_dir() {
     std::remove((g_scratch + "/debug_zelk").c_str());
+    std::remove((g_scratch + "/fuzz.va").c_str());
     std::remove((g_scratch + "/fuzz.va.vacpp").c_str());
     rmdir(g_scratch.c_str());
 }
@@ -60,39 +57,18 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     zelk_reset_translation();
-    if (!ztrace_open("debug_zelk")) std::abort();
-    szelkinit_table();
-
     // The scanner reads the bytes as they are, NUL bytes included.
-    std::vector<char> text(data, data + size);
-    FILE *in = fmemopen(size ? text.data() : nullptr, size, "r");
-    if (!in) in = std::fopen("/dev/null", "r");
-    yyin = in;
-    ZelkInCppFileName = zelk_strdup(kInputName);
-    ZelkOutCppFileName = zelk_strdup("fuzz.va.vacpp");
-    yyout = std::fopen(ZelkOutCppFileName, "w");
-    if (!yyout) std::abort();
-    zelk_set_default_stem("fuzz");
-
-    std::fprintf(yyout, "\n/* Start of C file from '%s' */ \n", ZelkInCppFileName);
-    yyparse();
-    std::fprintf(yyout, "\n\n/* End of C file from '%s' */ \n", ZelkInCppFileName);
-
-    // The side files are named after the module.  A name too long for the
-    // file system makes the writer end the process on purpose (the run's
-    // status 1), which is not a fault: skip them for such names.
-    std::string stem = zelk_output_stem();
-    if (stem.size() <= 200) {
-        szelkName_deriv_file();
-        szelkName_param_file();
-        std::remove((stem + ".deriv").c_str());
-        std::remove((stem + ".param").c_str());
-    }
-
-    std::fclose(yyout);
-    yyout = nullptr;
+    FILE *in = std::fopen(kInputName, "wb");
+    if (!in) std::abort();
+    if (size) std::fwrite(data, 1, size, in);
     std::fclose(in);
-    yyin = nullptr;
+
+    std::string program = "zelkpp", input = kInputName;
+    char *argv[] = {&program[0], &input[0], nullptr};
+    zelk_translate(2, argv);
+    // The side files are named after the module.
+    std::remove((std::string(zelk_output_stem()) + ".deriv").c_str());
+    std::remove((std::string(zelk_output_stem()) + ".param").c_str());
     ztrace_close();
     return 0;
 }

@@ -1,3 +1,3 @@
 #include "driver/pipeline.h"
 
-int main(int argc, char **argv) { return zelk_main(argc, argv); }
+int main(int argc, char **argv) { zelk_exit(zelk_main(argc, argv)); }

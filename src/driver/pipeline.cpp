@@ -9,12 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/trace.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "grammar/parser.h"
 #include "output/side_files.h"
 #include "symbols/state.h"
 #include "symbols/symtab.h"
-
-int yyparse();
 
 namespace {
 
@@ -32,41 +32,107 @@ void remove_status_file(int pid) {
     (void)ignored;
 }
 
-[[noreturn]] void stage_failed(int pid, const std::string &output, int status) {
+// A stage failed: the run ends with `status`.
+bool stage_failed(int pid, const std::string &output, int status, int &result) {
     remove_status_file(pid);
     // The failed stage's output cannot be trusted: do not leave it behind.
     std::remove(output.c_str());
-    std::exit(status);
+    result = status;
+    return false;
 }
 
-// Runs one stage and reads its status back from the status file.  Returns
-// when the stage succeeded.
-void run_stage(const std::string &cmd, int pid, const std::string &output) {
+// Runs one stage and reads its status back from the status file.  True when
+// the stage succeeded; false when the run ends, with `result` as its status
+// (which can be 0: a status file that holds no number).
+bool run_stage(const std::string &cmd, int pid, const std::string &output, int &result) {
     std::string status_path = "/tmp/Zelk" + std::to_string(pid);
     if (!zelk_prepare_status_file(status_path)) {
         std::fprintf(stderr,
                      "!! Error : Refusing the status file:'%s' (a link, or not a regular file of "
                      "ours) ??\n",
                      status_path.c_str());
-        std::exit(1);
+        result = 1;
+        return false;
     }
     errno = 0;
     int ret = std::system(cmd.c_str());
     xdelayms(50);
-    if (ret != 0) stage_failed(pid, output, ret);
-    if (errno != 0) stage_failed(pid, output, errno);
+    if (ret != 0) return stage_failed(pid, output, ret, result);
+    if (errno != 0) return stage_failed(pid, output, errno, result);
     FILE *f = std::fopen(status_path.c_str(), "r");
     if (!f) {
-        std::fprintf(stderr, "!! Error : Can not open the Output File:'%s' ??\n",
-                     status_path.c_str());
-        std::exit(1);
+        zelk_open_error(false, status_path.c_str());
+        result = 1;
+        return false;
     }
     int coderet = 0;
     int n = std::fscanf(f, "%d", &coderet);
     std::fclose(f);
-    if (n != 1) stage_failed(pid, output, n);
-    if (coderet != 0) stage_failed(pid, output, coderet);
+    if (n != 1) return stage_failed(pid, output, n, result);
+    if (coderet != 0) return stage_failed(pid, output, coderet, result);
     remove_status_file(pid);
+    result = 0;
+    return true;
+}
+
+// Opens the input and creates the generated file.  False (reported) when
+// either cannot be opened.
+bool open_translation_files(const char *input) {
+    yyin = std::fopen(input, "r");
+    ZelkInCppFileName = zelk_strdup(input);
+    if (!yyin) {
+        zelk_open_error(true, input);
+        return false;
+    }
+    std::string out_name = std::string(input) + ".vacpp";
+    ZelkOutCppFileName = zelk_strdup(out_name.c_str());
+    yyout = std::fopen(out_name.c_str(), "w");
+    if (!yyout) {
+        zelk_open_error(false, out_name.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The one place where a translation's files are written out and closed: the
+// trace (which stays open for the stage commands), the generated file, the
+// input and the standard streams.
+void close_translation_files() {
+    ztrace_flush();
+    if (yyout) std::fclose(yyout);
+    yyout = nullptr;
+    if (yyin) std::fclose(yyin);
+    yyin = nullptr;
+    std::fflush(stdout);
+    std::fflush(stderr);
+}
+
+// The steps of zelk_translate() before the files are closed.
+int translate(int argc, char **argv) {
+    if (!ztrace_open(kTraceFile)) {
+        std::printf("  usage : %s  [VaInFile]  [cOutFile]\n", argv[0]);
+        AfficherAide();
+        std::printf(" !! Error:  Can't open the Dedugfile:'%s' \n", kTraceFile);
+        return 1;
+    }
+    ztrace(" Debug : main : Start : DebugFileName:'%s'\n", kTraceFile);
+    szelkinit_table();
+    if (argc != 2) {
+        std::printf("  usage : %s  VaInFile[.va] \n", argv[0]);
+        AfficherAide();
+        return 1;
+    }
+    ztrace("%s %s\n", argv[0], argv[1]);
+    if (!open_translation_files(argv[1])) return 1;
+    ztrace(" Debug : main : End : OK\n");
+    ztrace_flush();
+    zelk_set_default_stem(zelk_stem_without_module(argv[1]).c_str());
+
+    std::fprintf(yyout, "\n/* Start of C file from '%s' */ \n", ZelkInCppFileName);
+    yyparse();
+    std::fprintf(yyout, "\n\n/* End of C file from '%s' */ \n", ZelkInCppFileName);
+
+    return szelkName_deriv_file() && szelkName_param_file() ? 0 : 1;
 }
 
 }  // namespace
@@ -74,7 +140,7 @@ void run_stage(const std::string &cmd, int pid, const std::string &output) {
 void xdelayms(int delayms) {
     if (delayms > 30000) {
         std::printf(" !! Error in xdelayms : TOO long : delayms = %d    \n", delayms);
-        std::exit(1);
+        zelk_exit(1);
     }
     usleep(static_cast<useconds_t>(delayms) * 1000);
 }
@@ -115,58 +181,18 @@ std::string zelk_stem_without_module(const std::string &input) {
     return base.empty() ? "zelk" : base;
 }
 
+int zelk_translate(int argc, char **argv) {
+    int status = translate(argc, argv);
+    close_translation_files();
+    return status;
+}
+
 int zelk_main(int argc, char **argv) {
-    if (!ztrace_open(kTraceFile)) {
-        std::printf("  usage : %s  [VaInFile]  [cOutFile]\n", argv[0]);
-        AfficherAide();
-        std::printf(" !! Error:  Can't open the Dedugfile:'%s' \n", kTraceFile);
-        std::exit(1);
-    }
-    ztrace(" Debug : main : Start : DebugFileName:'%s'\n", kTraceFile);
-    szelkinit_table();
-    if (argc != 2) {
-        std::printf("  usage : %s  VaInFile[.va] \n", argv[0]);
-        AfficherAide();
-        std::exit(1);
-    }
-    ztrace("%s %s\n", argv[0], argv[1]);
-
-    yyin = std::fopen(argv[1], "r");
-    ZelkInCppFileName = zelk_strdup(argv[1]);
-    if (!yyin) {
-        std::fprintf(stderr, "!! Error : Can not open the Input File:'%s' ??\n", argv[1]);
-        std::exit(1);
-    }
-    std::string out_name = std::string(argv[1]) + ".vacpp";
-    ZelkOutCppFileName = zelk_strdup(out_name.c_str());
-    yyout = std::fopen(out_name.c_str(), "w");
-    if (!yyout) {
-        std::fprintf(stderr, "!! Error : Can not open the Output File:'%s' ??\n", out_name.c_str());
-        std::exit(1);
-    }
-    ztrace(" Debug : main : End : OK\n");
-    ztrace_flush();
-    zelk_set_default_stem(zelk_stem_without_module(argv[1]).c_str());
-
-    std::fprintf(yyout, "\n/* Start of C file from '%s' */ \n", ZelkInCppFileName);
-    yyparse();
-    std::fprintf(yyout, "\n\n/* End of C file from '%s' */ \n", ZelkInCppFileName);
-
-    szelkName_deriv_file();
-    szelkName_param_file();
-
-    ztrace_flush();
-    std::fflush(yyout);
-    std::fflush(stdout);
-    std::fflush(stderr);
+    int status = zelk_translate(argc, argv);
+    if (status != 0) return status;
     xdelayms(50);
+    if (ZelkCurErrNumber > 0) return ZelkCurErrNumber;
 
-    if (ZelkCurErrNumber > 0) std::exit(ZelkCurErrNumber);
-
-#ifdef ZELK_NO_STAGES
-    // Fuzzing builds stop here: the stages are other programs.
-    return 0;
-#else
     int pid = static_cast<int>(getpid());
     std::string stem = zelk_output_stem();
     std::string cpp_out = stem + "eq.cpp";
@@ -176,14 +202,20 @@ int zelk_main(int argc, char **argv) {
                       ";";
     ztrace("%s\n", cmd.c_str());
     ztrace_flush();
-    run_stage(cmd, pid, cpp_out);
+    if (!run_stage(cmd, pid, cpp_out, status)) return status;
     xdelayms(50);
 
     cmd = "zelk4th " + zelk_shell_word(cpp_out) + "  " + zelk_shell_word(final_out) +
           "; echo \"$?\" > /tmp/Zelk" + std::to_string(pid) + ";";
     ztrace("%s\n", cmd.c_str());
     ztrace_flush();
-    run_stage(cmd, pid, final_out);
-    std::exit(0);
-#endif
+    run_stage(cmd, pid, final_out, status);
+    return status;
+}
+
+void zelk_exit(int status) {
+    ztrace_flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(status);
 }

@@ -4,14 +4,28 @@
 
 #include <string>
 
-// The whole program; returns only when both stages succeeded (0) or, in
-// builds without external stages, after the side files are written.
+// One translation, up to the external stages: opens the trace, fills the
+// symbol table, checks the command line, translates argv[1] into the
+// generated file and writes the side files, then writes out and closes what
+// it opened (the trace stays open).  Returns 0 when all of that was done
+// (errors found in the source are counted in ZelkCurErrNumber, not
+// returned), else the exit status of the step that could not be done, whose
+// message is written.  Runs from the start state: a fresh process, or
+// zelk_reset_translation() before every further call.
+int zelk_translate(int argc, char **argv);
+
+// The whole run: the translation, then, when it counted no error, the two
+// external stages.  Returns the exit status.
 int zelk_main(int argc, char **argv);
+
+// The one way the program ends: writes out what is buffered for the trace
+// and the standard streams and exits with `status`.
+[[noreturn]] void zelk_exit(int status);
 
 // Prints the help banner on standard output.
 void AfficherAide();
 
-// Sleeps `delayms` milliseconds; more than 30000 ends the program.
+// Sleeps `delayms` milliseconds; more than 30000 ends the program (status 1).
 void xdelayms(int delayms);
 
 // A file name as one shell word: unchanged when it holds only letters,

@@ -15,7 +15,7 @@
 
 %code top {
 #include <cstdio>
-#include "driver/diagnostics.h"
+#include "grammar/parser.h"
 /* The parser's own messages go through the translator's wording. */
 #define YY_(Msgid) zelk_parser_message(Msgid)
 }
@@ -23,6 +23,28 @@
 %{
 #include "scanner/scanner.h"
 #include "translate/actions.h"
+
+/* The kind codes that records carry are the token numbers. */
+#define ZELK_SAME_NUMBER(tk) \
+    static_assert(int{tk} == int{ZELK_TOKEN_##tk}, #tk " is not its token's number");
+ZELK_SAME_NUMBER(TK_NEW_EXEC) ZELK_SAME_NUMBER(TK_POW) ZELK_SAME_NUMBER(TK_INTEG)
+ZELK_SAME_NUMBER(TK_FLOAT) ZELK_SAME_NUMBER(TK_VAR) ZELK_SAME_NUMBER(TK_FNCT)
+ZELK_SAME_NUMBER(TK_ANALFUNC) ZELK_SAME_NUMBER(TK_ENDLINE) ZELK_SAME_NUMBER(TK_STRING)
+ZELK_SAME_NUMBER(TK_V) ZELK_SAME_NUMBER(TK_I) ZELK_SAME_NUMBER(TK_BRANCH)
+ZELK_SAME_NUMBER(TK_INCLUDESTR) ZELK_SAME_NUMBER(TK_INCLUDE) ZELK_SAME_NUMBER(TK_DEFINE)
+ZELK_SAME_NUMBER(TK_IFDEF) ZELK_SAME_NUMBER(TK_ENDIF) ZELK_SAME_NUMBER(TK_ELSEDEF)
+ZELK_SAME_NUMBER(TK_MODULE) ZELK_SAME_NUMBER(TK_ENDMODULE) ZELK_SAME_NUMBER(TK_COMMENT)
+ZELK_SAME_NUMBER(TK_BEGIN) ZELK_SAME_NUMBER(TK_END) ZELK_SAME_NUMBER(TK_ANALOG)
+ZELK_SAME_NUMBER(TK_ENDFUNC) ZELK_SAME_NUMBER(TK_INPUT) ZELK_SAME_NUMBER(TK_OUTPUT)
+ZELK_SAME_NUMBER(TK_INOUT) ZELK_SAME_NUMBER(TK_ELECTRICAL) ZELK_SAME_NUMBER(TK_REAL)
+ZELK_SAME_NUMBER(TK_NAMEINT) ZELK_SAME_NUMBER(TK_GENVAR) ZELK_SAME_NUMBER(TK_IF)
+ZELK_SAME_NUMBER(TK_ELSE) ZELK_SAME_NUMBER(TK_MODEL) ZELK_SAME_NUMBER(TK_DEVICE)
+ZELK_SAME_NUMBER(TK_PARAMETER) ZELK_SAME_NUMBER(TK_FOR) ZELK_SAME_NUMBER(TK_CASE)
+ZELK_SAME_NUMBER(TK_WHILE) ZELK_SAME_NUMBER(TK_REPEAT) ZELK_SAME_NUMBER(TK_ENDCASE)
+ZELK_SAME_NUMBER(TK_DEFAULT) ZELK_SAME_NUMBER(TK_FROM) ZELK_SAME_NUMBER(TK_EXCLUDE)
+ZELK_SAME_NUMBER(TK_ASSIGN) ZELK_SAME_NUMBER(TK_NE) ZELK_SAME_NUMBER(TK_EQU)
+ZELK_SAME_NUMBER(TK_AND) ZELK_SAME_NUMBER(TK_OR) ZELK_SAME_NUMBER(TK_LT)
+ZELK_SAME_NUMBER(TK_GT) ZELK_SAME_NUMBER(TK_LE) ZELK_SAME_NUMBER(TK_GE) ZELK_SAME_NUMBER(NEG)
 
 #define yyerror(msg) zelkyyerror(msg)
 /* A syntax error raised by an action, reported like one the parser finds
@@ -40,6 +62,9 @@
 %}
 
 %define api.value.type {zelksymrec *}
+/* The code uses the token numbers under their own names (symbols/kinds.h);
+ * the generated ones are prefixed so that the two sets never meet. */
+%define api.token.prefix {ZELK_TOKEN_}
 
 /* Token numbers are part of the data model: symbol records carry them as
  * kind codes and the trace prints them. */
@@ -123,8 +148,8 @@
 %%
 
 vafile
-    : %empty                                            /* 2 */
-    | vafile valine                                     /* 3 */
+    : %empty
+    | vafile valine
     ;
 
 varlists
@@ -133,7 +158,7 @@ varlists
     ;
 
 valine
-    : TK_NEW_EXEC                                       /* 6 */
+    : TK_NEW_EXEC
     | TK_COMMENT                                        { tr_comment_top(); }
     | TK_INCLUDE TK_INCLUDESTR                          { tr_include(); }
     | TK_IFDEF TK_VAR                                   { tr_ifdef($2); }
@@ -150,7 +175,7 @@ valine
           TK_ANALOG                                     { if (!tr_analog_block()) YYABORT; }
           nlinexp                                       { tr_analog_statement_end($11); }
           TK_ENDMODULE                                  { tr_module_end(); }
-    | error TK_NEW_EXEC                                 { tr_error_line(23); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_FILE); yyerrok; }
     ;
 
 restof_def_var_lines
@@ -159,7 +184,7 @@ restof_def_var_lines
     ;
 
 modline
-    : TK_NEW_EXEC                                       /* 26 */
+    : TK_NEW_EXEC
     | TK_COMMENT                                        { tr_comment_module(); }
     | TK_ANALFUNC TK_REAL TK_VAR TK_NEW_EXEC            { tr_function_open($3, 0); }
           nlinexps TK_ENDFUNC                           { if (!tr_function_close()) YYABORT; }
@@ -169,9 +194,9 @@ modline
     | TK_OUTPUT varlists TK_NEW_EXEC                    { tr_module_port(ZELK_OUTPUT, $2); }
     | TK_INOUT varlists TK_NEW_EXEC                     { tr_module_port(ZELK_INOUT, $2); }
     | TK_ELECTRICAL varlists TK_NEW_EXEC                { tr_module_electrical($2); }
-    | TK_REAL varlists TK_NEW_EXEC                      { tr_module_variables(ZELK_REAL, $2); }
-    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_module_variables(ZELK_INTEGER, $2); }
-    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_module_variables(ZELK_GENVAR, $2); }
+    | TK_REAL varlists TK_NEW_EXEC                      { tr_module_variables(ZK_REAL, $2); }
+    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_module_variables(ZK_INT, $2); }
+    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_module_variables(ZK_GENV, $2); }
     | TK_BRANCH branchs ')' TK_VAR TK_NEW_EXEC          { tr_branch_declaration($2, $4); }
     | TK_MODEL TK_PARAMETER TK_REAL TK_VAR '=' exp      { tr_parameter_open($4, $6, 0, 0); }
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 0); }
@@ -181,30 +206,30 @@ modline
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 1); }
     | TK_DEVICE TK_PARAMETER TK_NAMEINT TK_VAR '=' exp  { tr_parameter_open($4, $6, 1, 1); }
           fromrange TK_NEW_EXEC                         { tr_parameter_close($4, $6, 1); }
-    | error TK_NEW_EXEC                                 { tr_error_line(48); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_ITEM); yyerrok; }
     ;
 
 rangeclose
-    : ']'                                               /* 49 */
-    | ')'                                               /* 50 */
+    : ']'
+    | ')'
     ;
 
 excludes
-    : TK_EXCLUDE exp                                    /* 51 */
-    | TK_EXCLUDE exp ':' exp rangeclose                 /* 52 */
-    | excludes TK_EXCLUDE exp                           /* 53 */
-    | excludes TK_EXCLUDE exp ':' exp rangeclose        /* 54 */
+    : TK_EXCLUDE exp
+    | TK_EXCLUDE exp ':' exp rangeclose
+    | excludes TK_EXCLUDE exp
+    | excludes TK_EXCLUDE exp ':' exp rangeclose
     ;
 
 fromrange
-    : %empty                                            /* 55 */
+    : %empty
     | TK_FROM exp ':' exp rangeclose                    { tr_parameter_range($2, $4, false); }
     | TK_FROM exp ':' exp rangeclose excludes           { tr_parameter_range($2, $4, true); }
     ;
 
 modlines
-    : modline                                           /* 58 */
-    | modlines modline                                  /* 59 */
+    : modline
+    | modlines modline
     ;
 
 comments
@@ -213,15 +238,15 @@ comments
     ;
 
 nlinexp
-    : comments exec comments                            /* 62 */
-    | comments exec                                     /* 63 */
-    | exec comments                                     /* 64 */
-    | exec                                              /* 65 */
+    : comments exec comments
+    | comments exec
+    | exec comments
+    | exec
     ;
 
 nlinexps
-    : nlinexp                                           /* 66 */
-    | nlinexps nlinexp                                  /* 67 */
+    : nlinexp
+    | nlinexps nlinexp
     ;
 
 exec
@@ -231,9 +256,9 @@ exec
           varlists TK_NEW_EXEC                          { tr_port_statement(ZELK_OUTPUT, $3); }
     | TK_INOUT                                          { tr_port_statement_open(ZELK_INOUT); }
           varlists TK_NEW_EXEC                          { tr_port_statement(ZELK_INOUT, $3); }
-    | TK_REAL varlists TK_NEW_EXEC                      { tr_statement_variables(ZELK_REAL, $2); }
-    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_statement_variables(ZELK_INTEGER, $2); }
-    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_statement_variables(ZELK_GENVAR, $2); }
+    | TK_REAL varlists TK_NEW_EXEC                      { tr_statement_variables(ZK_REAL, $2); }
+    | TK_NAMEINT varlists TK_NEW_EXEC                   { tr_statement_variables(ZK_INT, $2); }
+    | TK_GENVAR varlists TK_NEW_EXEC                    { tr_statement_variables(ZK_GENV, $2); }
     | linexp TK_NEW_EXEC                                { tr_simple_statement($1); }
     | TK_BEGIN ':' TK_VAR                               { tr_named_block_open($3); }
           nlinexps TK_END                               { tr_named_block_close($3, $5); }
@@ -253,7 +278,7 @@ exec
     | TK_CASE exp ')'                                   { tr_case_open($2); }
           case_lines                                    { tr_case_items_end($2); }
           TK_ENDCASE                                    { tr_case_close($2); }
-    | error TK_NEW_EXEC                                 { tr_error_line(96); yyerrok; }
+    | error TK_NEW_EXEC                                 { tr_error_line(ZELK_RECOVER_STMT); yyerrok; }
     ;
 
 forlinexp
@@ -261,8 +286,8 @@ forlinexp
     ;
 
 case_lines
-    : case_line                                         /* 98 */
-    | case_lines case_line                              /* 99 */
+    : case_line
+    | case_lines case_line
     ;
 
 case_line
@@ -296,9 +321,9 @@ ifrest
     ;
 
 NDEFlev_3_lines
-    : nlinexp                                           /* 110 */
+    : nlinexp
     | '(' NDEFlev_3_lines ')'                           { $$ = tr_define_paren_statements($2); }
-    | NDEFlev_3_lines nlinexp                           /* 112 */
+    | NDEFlev_3_lines nlinexp
     ;
 
 params

@@ -4,20 +4,19 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "symbols/state.h"
 
 namespace {
 
 std::string g_default_stem = "zelk";
 
-// Creates a side file; a file that cannot be created ends the run.
+// Creates a side file, or reports (and counts) that it cannot.
 FILE *create(const std::string &name) {
     FILE *f = std::fopen(name.c_str(), "w");
     if (!f) {
         ++ZelkCurErrNumber;
-        std::fprintf(stderr, "!! Error : Can not open the Output File:'%s' ??\n", name.c_str());
-        std::exit(1);
+        zelk_open_error(false, name.c_str());
     }
     return f;
 }
@@ -30,9 +29,10 @@ const char *zelk_output_stem() {
 
 void zelk_set_default_stem(const char *stem) { g_default_stem = stem; }
 
-void szelkName_deriv_file() {
+bool szelkName_deriv_file() {
     std::string name = std::string(zelk_output_stem()) + ".deriv";
     FILE *f = create(name);
+    if (!f) return false;
     std::fprintf(f, "%d\n", ZelkModuleNbArg);
     for (int i = 0; i < ZelkModuleNbArg; ++i) std::fprintf(f, "%s\n", ZelkModuleArg[i]);
     std::fprintf(f, "%d\n", ZelkElectrNbArg);
@@ -56,11 +56,13 @@ void szelkName_deriv_file() {
     std::fprintf(f, "/* End of %s */\n", name.c_str());
     std::fprintf(f, "\n");
     std::fclose(f);
+    return true;
 }
 
-void szelkName_param_file() {
+bool szelkName_param_file() {
     std::string name = std::string(zelk_output_stem()) + ".param";
     FILE *f = create(name);
+    if (!f) return false;
     std::fprintf(f, "\n/* Device Parameters */\n");
     std::fprintf(f, "#define %-15s here->PIPOIN%s\n", "temp", "temp");
     std::fprintf(f, "#define %-15s here->PIPOIN%s\n", "area", "area");
@@ -85,4 +87,5 @@ void szelkName_param_file() {
     std::fprintf(f, "/* End of %s */\n", name.c_str());
     std::fprintf(f, "\n");
     std::fclose(f);
+    return true;
 }

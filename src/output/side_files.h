@@ -2,10 +2,12 @@
 #pragma once
 
 // "<module>.deriv": counts and names for the tools that process the
-// generated code further.
-void szelkName_deriv_file();
+// generated code further.  False when the file cannot be created (reported
+// and counted as an error): the run then ends with status 1.
+bool szelkName_deriv_file();
 // "<module>.param": parameter access macros and the DoubleRec record type.
-void szelkName_param_file();
+// False as above.
+bool szelkName_param_file();
 
 // The stem of the side files and stage outputs: the lower-case module name,
 // or, for an input without a module header, the stem the driver chose.

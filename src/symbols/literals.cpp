@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/diagnostics.h"
+#include "base/diagnostics.h"
 #include "symbols/state.h"
 
 namespace {

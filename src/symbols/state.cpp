@@ -1,12 +1,12 @@
 #include "symbols/state.h"
 
+#include "symbols/lists.h"
+
 char *ZelkInCppFileName = nullptr;
 char *ZelkOutCppFileName = nullptr;
 int ZelkPrintN0line = 1;
 int ZelkCurLineNumber = 1;
 const char *ZelkCurSymName = "";
-int ZelkCurErrNumber = 0;
-int ZelkCurWarnNumber = 0;
 
 char *ZelkModuleName = nullptr;
 char *ZelkModuleNameLc = nullptr;
@@ -47,21 +47,12 @@ int ZelkNbCaseExp = 0;
 
 namespace {
 
-void free_names(char **&arr, int &count) {
-    for (int i = 0; i < count; ++i) std::free(arr[i]);
-    std::free(arr);
-    arr = nullptr;
-    count = 0;
-}
-
 void free_text(char *&text) {
     std::free(text);
     text = nullptr;
 }
 
 }  // namespace
-
-void zelk_free_names(char **&arr, int &count) { free_names(arr, count); }
 
 void zelk_reset_state() {
     free_text(ZelkInCppFileName);
@@ -73,45 +64,7 @@ void zelk_reset_state() {
     ZelkCurWarnNumber = 0;
     free_text(ZelkModuleName);
     free_text(ZelkModuleNameLc);
-    free_names(ZelkModuleArg, ZelkModuleNbArg);
-    free_names(ZelkElectrArg, ZelkElectrNbArg);
-    free_names(ZelkModRealArg, ZelkModRealNbArg);
-    free_names(ZelkModIntArg, ZelkModIntNbArg);
-    free_names(ZelkModGenvArg, ZelkModGenvNbArg);
-    for (int i = 0; i < ZelkModSbranchNbArg; ++i) {
-        std::free(ZelkModSbranchArg[i].name);
-        std::free(ZelkModSbranchArg[i].val);
-    }
-    std::free(ZelkModSbranchArg);
-    ZelkModSbranchArg = nullptr;
-    ZelkModSbranchNbArg = 0;
-    free_names(ZelkModVbranchArg, ZelkModVbranchNbArg);
-    free_names(ZelkModIbranchArg, ZelkModIbranchNbArg);
-    for (int i = 0; i < ZelkNbParam; ++i) {
-        ZelkParamRec &p = ZelkParamList[i];
-        std::free(p.name);
-        std::free(p.val);
-        std::free(p.fromval);
-        std::free(p.fromkind);
-    }
-    std::free(ZelkParamList);
-    ZelkParamList = nullptr;
-    ZelkNbParam = 0;
-    for (int i = 0; i < ZelkNbAnalogFunc; ++i) {
-        ZelkAnalFuncRec &f = ZelkFunclist[i];
-        std::free(f.name);
-        for (int j = 0; j < f.FuncNbArg; ++j) std::free(f.FuncArg[j].name);
-        std::free(f.FuncArg);
-        free_names(f.LocRealArg, f.LocRealNbArg);
-        free_names(f.LocIntArg, f.LocIntNbArg);
-    }
-    std::free(ZelkFunclist);
-    ZelkFunclist = nullptr;
-    ZelkNbAnalogFunc = 0;
-    for (int i = 0; i < ZelkNbAnMac; ++i) std::free(ZelkMaclist[i].name);
-    std::free(ZelkMaclist);
-    ZelkMaclist = nullptr;
-    ZelkNbAnMac = 0;
+    zelk_reset_lists();
     ZelkDefineOn = 0;
     ZelkDefineAuxOn = 0;
     ZelkAnalogOn = 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/diagnostics.h"  // the error and warning counters
 #include "symbols/symtab.h"
 
 // One model or device parameter.
@@ -49,81 +50,63 @@ typedef struct szelkSingleNameBranchRec {
     char *val;  // "a" or "a,b"
 } ZelkSingleNameBranchRec;
 
-extern FILE *yyin;
-extern FILE *yyout;
+extern FILE *yyin;   // the source being read
+extern FILE *yyout;  // the generated file (".vacpp")
 
-extern char *ZelkInCppFileName;
-extern char *ZelkOutCppFileName;
-extern int ZelkPrintN0line;
-extern int ZelkCurLineNumber;
-extern const char *ZelkCurSymName;
-extern int ZelkCurErrNumber;
-extern int ZelkCurWarnNumber;
+extern char *ZelkInCppFileName;    // the input as named on the command line; in "#line" markers
+extern char *ZelkOutCppFileName;   // the generated file's name
+extern int ZelkPrintN0line;        // "#line" markers wanted (always 1)
+extern int ZelkCurLineNumber;      // the scanner's current source line
+extern const char *ZelkCurSymName; // the last name or literal read: "near" text of syntax errors
 
-extern char *ZelkModuleName;
-extern char *ZelkModuleNameLc;
-extern char **ZelkModuleArg;
+extern char *ZelkModuleName;    // module name in upper case
+extern char *ZelkModuleNameLc;  // module name in lower case: stem of the output files
+
+// The lists: an array ending in Arg and its count ending in NbArg (or a
+// record array and its count).  Appends go through symbols/lists.h.
+extern char **ZelkModuleArg;             // the ports of the last module header
 extern int ZelkModuleNbArg;
-extern char **ZelkElectrArg;
+extern char **ZelkElectrArg;             // electrical names since the last module header
 extern int ZelkElectrNbArg;
-extern char **ZelkModRealArg;
+extern char **ZelkModRealArg;            // module real variables and named branches
 extern int ZelkModRealNbArg;
-extern char **ZelkModIntArg;
+extern char **ZelkModIntArg;             // module integer variables
 extern int ZelkModIntNbArg;
-extern char **ZelkModGenvArg;
+extern char **ZelkModGenvArg;            // module genvar names
 extern int ZelkModGenvNbArg;
-extern ZelkSingleNameBranchRec *ZelkModSbranchArg;
+extern ZelkSingleNameBranchRec *ZelkModSbranchArg;  // named branches
 extern int ZelkModSbranchNbArg;
-extern char **ZelkModVbranchArg;
+extern char **ZelkModVbranchArg;         // branch keys that receive potential contributions
 extern int ZelkModVbranchNbArg;
-extern char **ZelkModIbranchArg;
+extern char **ZelkModIbranchArg;         // branch keys that receive flow contributions
 extern int ZelkModIbranchNbArg;
-extern ZelkParamRec *ZelkParamList;
+extern ZelkParamRec *ZelkParamList;      // model and device parameters
 extern int ZelkNbParam;
-extern ZelkAnalFuncRec *ZelkFunclist;
+extern ZelkAnalFuncRec *ZelkFunclist;    // analog functions; the last is the current one
 extern int ZelkNbAnalogFunc;
-extern ZelkAnalMacRec *ZelkMaclist;
+extern ZelkAnalMacRec *ZelkMaclist;      // text macros
 extern int ZelkNbAnMac;
 
-extern int ZelkDefineOn;
-extern int ZelkDefineAuxOn;
-extern int ZelkAnalogOn;
-extern int ZelkAnalogFuncOn;
-extern int ZelkAnalogFuncStart;
-extern int ZelkBeginBlockOn;
-extern int ZelkPrintLevel;
+extern int ZelkDefineOn;         // 1 while a text macro definition is being read
+extern int ZelkDefineAuxOn;      // 1 once the probe macros V and V2 are written
+extern int ZelkAnalogOn;         // 1 from the analog block to the next module header
+extern int ZelkAnalogFuncOn;     // 1 inside an analog function
+extern int ZelkAnalogFuncStart;  // 1 while the current function's C header is not written
+extern int ZelkBeginBlockOn;     // named blocks open
+extern int ZelkPrintLevel;       // indentation: the field width of "%*c" before a statement
 
+// The case stack, one entry per open case statement.
 enum { ZELK_CASE_DEPTH = 32 };
-extern char *ZelkCaseExp[ZELK_CASE_DEPTH];
-extern int ZelkCaseOn[ZELK_CASE_DEPTH];
-extern int ZelkNbCaseExp;
-
-// The append rule.  A list is an array and a count; entries are appended one
-// at a time and never removed.  The array's room grows in powers of two (its
-// room is the smallest power of two not below the count), which keeps a run
-// of appends linear; the visible content is the same as growing it by one.
-template <class T>
-void zelk_append(T *&arr, int &count, const T &entry) {
-    if (count == 0 || (count & (count - 1)) == 0) {
-        size_t room = count == 0 ? 1 : static_cast<size_t>(count) * 2;
-        arr = static_cast<T *>(std::realloc(static_cast<void *>(arr), room * sizeof(T)));
-    }
-    arr[count] = entry;
-    ++count;
-}
-
-inline void zelk_append_name(char **&arr, int &count, const char *name) {
-    zelk_append(arr, count, zelk_strdup(name));
-}
+extern char *ZelkCaseExp[ZELK_CASE_DEPTH];  // the selector's C text
+extern int ZelkCaseOn[ZELK_CASE_DEPTH];     // which item form comes next (statements/control.cpp)
+extern int ZelkNbCaseExp;                   // open case statements (the stack's depth)
 
 // The current analog function (the last one), or null before the first.
 inline ZelkAnalFuncRec *zelk_current_function() {
     return ZelkNbAnalogFunc > 0 ? &ZelkFunclist[ZelkNbAnalogFunc - 1] : nullptr;
 }
 
-// Releases a list of names and leaves it empty.
-void zelk_free_names(char **&arr, int &count);
-
 // Puts every variable back to its start value and releases what the last run
-// held (tests and the fuzz target translate many inputs in one process).
+// held, lists and their indexes included (tests and the fuzz target
+// translate many inputs in one process).
 void zelk_reset_state();

@@ -3,8 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/text.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 
 // The fixed vocabulary of arithmetic functions and system tasks: Verilog-A
 // name, C name, argument count.  Note the renamings: log is the decimal
@@ -59,10 +60,10 @@ zelksymrec *zelkgetsym(const char *name) {
     if (!name || !*name) return nullptr;
     for (zelksymrec *p = zelksym_table; p; p = p->next) {
         ztrace("Debug : zelkgetsym: ptr:%ld:  name:'%-20s' val:'%s' type:%d   isptr:%d \n", p->id,
-               p->name, zs(p->val), p->type, (int)p->isptr);
+               p->name, ztext(p->val), p->type, (int)p->isptr);
         if (std::strcmp(p->name, name) == 0) {
             ztrace("Debug : zelkgetsym: FOUND :ptr:%ld:  name:'%-20s'  val:'%s'  type:%d  \n",
-                   p->id, p->name, zs(p->val), p->type);
+                   p->id, p->name, ztext(p->val), p->type);
             return p;
         }
     }

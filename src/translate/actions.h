@@ -4,10 +4,10 @@
 // symbol's record unless the function returns another one.
 #pragma once
 
+#include "symbols/lists.h"  // ZelkNameKind
 #include "symbols/symtab.h"
 
 enum ZelkPortKind { ZELK_INPUT, ZELK_OUTPUT, ZELK_INOUT };
-enum ZelkVarKind { ZELK_REAL, ZELK_INTEGER, ZELK_GENVAR };
 
 // translate/module/module.cpp: name lists, module frame, analog block.
 void tr_varlists_first(zelksymrec *list);
@@ -35,7 +35,6 @@ void tr_define_end(zelksymrec *name);
 // translate/module/functions.cpp: analog functions.
 void tr_function_open(zelksymrec *name, int integer);
 bool tr_function_close();  // false: a parameter check stops the translation
-void tr_function_header();
 
 // translate/declarations/ports.cpp
 void tr_module_port(ZelkPortKind kind, zelksymrec *list);
@@ -44,8 +43,9 @@ void tr_port_statement_open(ZelkPortKind kind);
 void tr_port_statement(ZelkPortKind kind, zelksymrec *list);
 
 // translate/declarations/variables.cpp
-void tr_module_variables(ZelkVarKind kind, zelksymrec *list);
-void tr_statement_variables(ZelkVarKind kind, zelksymrec *list);
+// `kind`: ZK_REAL, ZK_INT or ZK_GENV.
+void tr_module_variables(ZelkNameKind kind, zelksymrec *list);
+void tr_statement_variables(ZelkNameKind kind, zelksymrec *list);
 
 // translate/declarations/parameters.cpp
 void tr_parameter_open(zelksymrec *name, zelksymrec *value, int isdevice, int integer);
@@ -61,7 +61,11 @@ void tr_named_block_open(zelksymrec *name);
 void tr_named_block_close(zelksymrec *name, zelksymrec *body);
 void tr_block_open();
 void tr_block_close(zelksymrec *body);
-void tr_error_line(int production);
+// Where the parser recovers from a syntax error, skipping to the next ";":
+// at a top-level line of the file, at a module item, at a statement.  The
+// trace shows the number of the recovery rule.
+enum ZelkRecovery { ZELK_RECOVER_FILE = 23, ZELK_RECOVER_ITEM = 48, ZELK_RECOVER_STMT = 96 };
+void tr_error_line(ZelkRecovery level);
 zelksymrec *tr_define_paren_statements(zelksymrec *inner);
 
 // translate/statements/control.cpp: if, for, while, repeat, case.
@@ -111,7 +115,7 @@ zelksymrec *tr_macro_call_statement(zelksymrec *name, zelksymrec *args);
 // translate/expressions/operators.cpp: literals, variables, operators.
 void tr_exp_literal(zelksymrec *lit, const char *token_name);
 void tr_exp_variable(zelksymrec *var);
-void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b);
+void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value);
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right);
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right);
 zelksymrec *tr_exp_negation(zelksymrec *operand);

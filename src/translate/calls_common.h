@@ -1,9 +1,19 @@
-// What calls as statements and calls inside expressions share: the
-// conversion of an analog function's argument text into C, where arguments
-// that the function writes are passed by address.
+// What calls as statements and calls inside expressions share: the check of
+// a call against the analog functions or text macros, and the conversion of
+// an analog function's argument text into C, where arguments that the
+// function writes are passed by address.
 #pragma once
 
 #include <string>
+
+// Checks a call of the analog function (`macro` false) or text macro `name`
+// with `nbarg` arguments, written "name(args_text)", or "`name" when
+// `args_text` is null: reports a callee that does not exist and, when
+// `count_checked`, an argument count that differs from its own.  Returns the
+// callee's index, or -1.  Inside a text macro definition nothing is looked up
+// (-1): the definition's body is only text until the macro is used.
+int zelk_check_call(bool macro, const char *name, int nbarg, const char *args_text,
+                    bool count_checked);
 
 // Appends to `out` the arguments of `args_text` for function `func`, each as
 // " %s," or " &(%s),", the last one closing the call with ")".  Arguments are

@@ -2,15 +2,9 @@
 
 #include "scanner/scanner.h"
 #include "symbols/state.h"
-#include "translate/declarations/collisions.h"
-#include "translate/lookup.h"
-
-void zelk_control_reset();  // statements/control.cpp
 
 void zelk_reset_translation() {
     zelk_reset_state();
-    zelk_lookup_reset();
-    zelk_collisions_reset();
     zelk_control_reset();
     zelk_scanner_reset();
 }

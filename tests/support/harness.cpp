@@ -1,6 +1,5 @@
 #include "support/harness.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -21,17 +22,6 @@ extern char **environ;
 namespace zelktest {
 
 namespace {
-
-void remove_tree(const std::string &path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        for (const std::string &name : list_dir(path)) remove_tree(path + "/" + name);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
-}
 
 const char *kStubTemplate = R"(#!/bin/sh
 echo "%s $*" >> "%s/_stages.log"
@@ -59,7 +49,10 @@ TempDir::TempDir() {
     path_ = buf.data();
 }
 
-TempDir::~TempDir() { remove_tree(path_); }
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 std::string read_file(const std::string &path, bool *exists) {
     std::ifstream in(path, std::ios::binary);
@@ -84,19 +77,16 @@ void write_file(const std::string &path, const std::string &content) {
 }
 
 bool file_exists(const std::string &path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    std::error_code ignored;
+    auto type = std::filesystem::symlink_status(path, ignored).type();
+    return type != std::filesystem::file_type::not_found;
 }
 
 std::vector<std::string> list_dir(const std::string &path) {
     std::vector<std::string> names;
-    DIR *d = opendir(path.c_str());
-    if (!d) return names;
-    while (struct dirent *e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != "..") names.push_back(n);
-    }
-    closedir(d);
+    std::error_code ignored;
+    for (const auto &entry : std::filesystem::directory_iterator(path, ignored))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -179,6 +169,65 @@ RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &arg
     std::vector<std::string> argv = {program("zelkpp")};
     argv.insert(argv.end(), args.begin(), args.end());
     return run(dir, argv, bindir);
+}
+
+namespace {
+
+std::string cases_dir() { return std::string(ZELK_SOURCE_DIR) + "/tests/golden/cases"; }
+
+std::vector<std::string> words_of(const std::string &text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+}  // namespace
+
+std::vector<std::string> golden_case_names() {
+    std::vector<std::string> names;
+    for (const std::string &n : list_dir(cases_dir()))
+        if (file_exists(cases_dir() + "/" + n + "/expected")) names.push_back(n);
+    return names;
+}
+
+GoldenCase prepare_golden_case(const std::string &name, const std::string &into) {
+    GoldenCase c;
+    c.dir = cases_dir() + "/" + name;
+    bool has_args = false;
+    for (const std::string &f : list_dir(c.dir)) {
+        std::string text = read_file(c.dir + "/" + f);
+        if (f == "args") {
+            c.args = words_of(text);
+            has_args = true;
+        } else if (f == "stubs") {
+            for (const std::string &w : words_of(text)) {
+                if (w.rfind("cpp=", 0) == 0) c.stubs.cpp_status = std::atoi(w.c_str() + 4);
+                if (w.rfind("zelk4th=", 0) == 0) c.stubs.zelk4th_status = std::atoi(w.c_str() + 8);
+            }
+        } else if (f == "blocked") {
+            for (const std::string &w : words_of(text)) mkdir((into + "/" + w).c_str(), 0755);
+        } else if (f != "expected") {
+            write_file(into + "/" + f, text);
+        }
+    }
+    for (const std::string &f : list_dir(c.dir))
+        if (!has_args && c.args.empty() && f.size() > 3 && f.compare(f.size() - 3, 3, ".va") == 0)
+            c.args.push_back(f);
+    return c;
+}
+
+std::string without_run_details(const std::string &text) {
+    std::string out;
+    const std::string path = program("zelkpp");
+    for (size_t pos = 0;;) {
+        size_t at = text.find(path, pos);
+        out += text.substr(pos, at == std::string::npos ? std::string::npos : at - pos);
+        if (at == std::string::npos) break;
+        out += "zelkpp";
+        pos = at + path.size();
+    }
+    return std::regex_replace(out, std::regex("/tmp/Zelk[0-9]+"), "/tmp/Zelk<pid>");
 }
 
 }  // namespace zelktest

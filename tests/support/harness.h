@@ -61,4 +61,24 @@ RunResult run(const std::string &dir, const std::vector<std::string> &argv,
 RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &args,
                      const Stubs &stubs = Stubs());
 
+// Golden cases: every folder under tests/golden/cases is one translation.
+// Its input files are copied into a scratch directory; control files say
+// how the translator runs there: "args", the command line after the program
+// (default: the first .va file); "stubs", "cpp=N zelk4th=N", the statuses of
+// the stub stages; "blocked", names made directories before the run, so that
+// those files cannot be written.  Its "expected" folder holds what the run
+// must produce (tests/golden/golden_test.cpp).
+struct GoldenCase {
+    std::string dir;  // the case folder
+    std::vector<std::string> args;
+    Stubs stubs;
+};
+std::vector<std::string> golden_case_names();
+// Reads case `name` and sets its input files up in `into`.
+GoldenCase prepare_golden_case(const std::string &name, const std::string &into);
+// `text` with what depends on where and when the run happened written the
+// same way every time: the translator's path as "zelkpp", the process id in
+// the status file's name as "<pid>".
+std::string without_run_details(const std::string &text);
+
 }  // namespace zelktest

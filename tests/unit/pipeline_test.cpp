@@ -10,17 +10,17 @@
 
 using zelktest::TempDir;
 
-TEST(ShellWord, PlainNamesStayAsTheyAre) {
-    for (const char *name : {"res.va", "dir/sub-dir/model_2.va.vacpp", "a+b.va", "RESeq.cpp"})
-        EXPECT_EQ(zelk_shell_word(name), name);
-}
-
-TEST(ShellWord, OtherNamesAreQuotedAsOneWord) {
-    EXPECT_EQ(zelk_shell_word("a b;touch PWNED.va"), "'a b;touch PWNED.va'");
-    EXPECT_EQ(zelk_shell_word("a$beq.cpp"), "'a$beq.cpp'");
-    EXPECT_EQ(zelk_shell_word("it's.va"), "'it'\\''s.va'");
-    EXPECT_EQ(zelk_shell_word("`x`"), "'`x`'");
-    EXPECT_EQ(zelk_shell_word(""), "''");
+// Names of letters, digits and "_ . / + -" stay as they are; any other is
+// quoted as one shell word.
+TEST(ShellWord, QuotesWhatTheShellWouldSplitOrExpand) {
+    const struct {
+        const char *name, *word;
+    } cases[] = {
+        {"res.va", "res.va"}, {"dir/sub-dir/model_2.va.vacpp", "dir/sub-dir/model_2.va.vacpp"},
+        {"a+b.va", "a+b.va"}, {"a b;touch PWNED.va", "'a b;touch PWNED.va'"},
+        {"a$beq.cpp", "'a$beq.cpp'"}, {"it's.va", "'it'\\''s.va'"}, {"`x`", "'`x`'"}, {"", "''"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(zelk_shell_word(c.name), c.word) << c.name;
 }
 
 TEST(StatusFile, CreatesAMissingFileAndAcceptsOurOwn) {
@@ -66,9 +66,11 @@ TEST(StatusFile, RefusesLinksOtherFilesAndOtherOwners) {
 }
 
 TEST(OutputStem, InputWithoutModuleNamesTheOutputsAfterItsBaseName) {
-    EXPECT_EQ(zelk_stem_without_module("res.va"), "res");
-    EXPECT_EQ(zelk_stem_without_module("models/diode.v1.va"), "diode.v1");
-    EXPECT_EQ(zelk_stem_without_module("noext"), "noext");
-    EXPECT_EQ(zelk_stem_without_module("dir/.va"), ".va");
-    EXPECT_EQ(zelk_stem_without_module("dir/"), "zelk");
+    const struct {
+        const char *input, *stem;
+    } cases[] = {
+        {"res.va", "res"}, {"models/diode.v1.va", "diode.v1"}, {"noext", "noext"},
+        {"dir/.va", ".va"}, {"dir/", "zelk"},
+    };
+    for (const auto &c : cases) EXPECT_EQ(zelk_stem_without_module(c.input), c.stem) << c.input;
 }

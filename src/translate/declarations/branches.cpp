@@ -3,12 +3,11 @@
 // the node list; the name is also declared as a module real variable.
 #include <string>
 
-#include "driver/trace.h"
+#include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
-#include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 void tr_branch_declaration(zelksymrec *nodes, zelksymrec *name) {
     ztrace("Debug:***  START   TK_BRANCH    declare   LineNumber:%d   NbArg:%d  $2:%ld:'%s','%s't:%d  "
@@ -20,16 +19,11 @@ void tr_branch_declaration(zelksymrec *nodes, zelksymrec *name) {
     // Always a plain newline, also inside a text macro definition.
     zout_text("\n");
     std::string branch = name->val ? name->val : name->name;
-    zout("%*c/* branch (%s) == %s */", ZelkPrintLevel, ' ', zs(nodes->val), branch.c_str());
+    zout("%*c/* branch (%s) == %s */", ZelkPrintLevel, ' ', ztext(nodes->val), branch.c_str());
     // A repeated name is accepted silently; the first node list stays.
-    if (zelk_lookup_branch(branch.c_str()) >= 0) return;
-    ZelkSingleNameBranchRec rec;
-    rec.name = zelk_strdup(branch.c_str());
-    rec.val = zelk_strdup(zs(nodes->val));
-    zelk_append(ZelkModSbranchArg, ZelkModSbranchNbArg, rec);
-    zelk_register_branch(ZelkModSbranchNbArg - 1);
-    zelk_append_name(ZelkModRealArg, ZelkModRealNbArg, branch.c_str());
-    zelk_names_added(ZK_REAL, branch.c_str(), ZelkModRealNbArg - 1);
+    if (zelk_find_branch(branch.c_str()) >= 0) return;
+    zelk_add_branch(branch.c_str(), ztext(nodes->val));
+    zelk_add_name(ZK_REAL, branch.c_str());
     zout_text("\n");
     zout("%*cDoubleRec  %s ;", ZelkPrintLevel, ' ', branch.c_str());
 }

@@ -1,33 +1,33 @@
 // Name-collision rules: one name used for two kinds of module-level names.
 //
-// Reports must come out in list order and repeat at every later declaration,
-// yet cost nothing when nothing clashes.  So every kind of name is indexed
-// (name -> positions) and, for each pair of kinds that a declaration
-// compares, the positions of the first kind whose name also occurs in the
-// second are kept in order as names arrive.  A declaration then visits only
-// its clashes.
+// Every rule compares the names of one kind of list with those of another.
+// Reports come out in list order and repeat at every later declaration, yet
+// cost nothing when nothing clashes: the lists' clash index (symbols/lists.h)
+// keeps, as names arrive, the positions whose name stands in the other list,
+// so a declaration visits only its clashes.
 #pragma once
 
-#include "translate/actions.h"
+#include <vector>
 
-enum ZelkNameKind { ZK_PARAM, ZK_PORT, ZK_ELECTR, ZK_REAL, ZK_INT, ZK_GENV, ZK_NKINDS };
+#include "symbols/lists.h"
 
-// Bookkeeping: a name was appended at `index` of the list of `kind`; a list
-// was emptied (the module header empties the electrical names and replaces
-// the ports).
-void zelk_names_added(ZelkNameKind kind, const char *name, int index);
-void zelk_names_cleared(ZelkNameKind kind);
-// How many entries of the list of `kind` are `name`.
-int zelk_names_count(ZelkNameKind kind, const char *name);
-// Position of the first entry of the list of `kind` that is `name`, or -1.
-int zelk_names_first(ZelkNameKind kind, const char *name);
-
-// Checks run by the declarations, after their names were recorded.
-void zelk_check_electrical(const char *list_text);
-void zelk_check_module_variables(ZelkVarKind kind, const char *list_text);
+// After a declaration of electrical names or module variables (`declared`
+// is ZK_ELECTR, ZK_REAL, ZK_INT or ZK_GENV) has recorded its names: every
+// name of the other lists that now stands in the declared list, once per
+// equal entry there.  `list_text` is the declaration's name list.
+void zelk_check_declared_names(ZelkNameKind declared, const char *list_text);
 // Against earlier parameters, before the new one is recorded.
 void zelk_check_parameter_duplicate(const char *name, const char *value);
-// Against ports, electrical names and module variables.
+// Against ports, electrical names and module variables, once per equal entry.
 void zelk_check_parameter(const char *name, const char *value);
 
-void zelk_collisions_reset();
+// A check that stops the translation: the first parameter, in declaration
+// order, named like one of `names` is reported with `message`, whose
+// arguments are the parameter's name and the name of the module or function
+// being checked.
+struct ZelkStopCheck {
+    std::vector<const char *> names;
+    const char *message;
+};
+// Runs the checks in order; false after the first report.
+bool zelk_run_stop_checks(const std::vector<ZelkStopCheck> &checks, const char *owner);

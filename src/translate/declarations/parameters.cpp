@@ -1,8 +1,9 @@
 // Model and device parameters: a record per declaration, with its default
 // value text and the bounds of its from-range.  Parameters are not declared
 // in the generated code; the parameter file defines each name as a macro.
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -25,7 +26,7 @@ void trace_parameter(zelksymrec *name, zelksymrec *value, int integer) {
 void tr_parameter_open(zelksymrec *name, zelksymrec *value, int isdevice, int integer) {
     trace_parameter(name, value, integer);
     zout_line_marker();
-    zelk_check_parameter_duplicate(name->name, zs(value->val));
+    zelk_check_parameter_duplicate(name->name, ztext(value->val));
     ZelkParamRec p;
     p.name = zelk_strdup(name->name);
     p.val = zelk_strdup(value->val);
@@ -33,9 +34,8 @@ void tr_parameter_open(zelksymrec *name, zelksymrec *value, int isdevice, int in
     p.type = integer;
     p.fromval = nullptr;
     p.fromkind = nullptr;
-    zelk_append(ZelkParamList, ZelkNbParam, p);
-    zelk_names_added(ZK_PARAM, name->name, ZelkNbParam - 1);
-    zelk_check_parameter(name->name, zs(value->val));
+    zelk_add_parameter(p);
+    zelk_check_parameter(name->name, ztext(value->val));
 }
 
 void tr_parameter_close(zelksymrec *name, zelksymrec *value, int integer) {
@@ -56,6 +56,6 @@ void tr_parameter_range(zelksymrec *low, zelksymrec *high, bool excludes) {
         // Exclusions are parsed and dropped: one warning per declaration.
         zelk_warning("!! Warning:  Parameter Exclude Features not yet implemented : near '%s:%s' in "
                      "line number:%d .\n",
-                     zs(low->val), zs(high->val), ZelkCurLineNumber);
+                     ztext(low->val), ztext(high->val), ZelkCurLineNumber);
     }
 }

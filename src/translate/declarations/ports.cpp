@@ -3,13 +3,13 @@
 // function the port statements declare the function's arguments.
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 #include "translate/names.h"
 
 namespace {
@@ -30,7 +30,7 @@ void tr_module_port(ZelkPortKind kind, zelksymrec *list) {
         "Debug:***  START   OUTPUT  declare   LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' type:%d \n",
         "Debug:***  START   INOUT  declare   LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' type:%d \n",
     };
-    ztrace(traces[kind], ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val),
+    ztrace(traces[kind], ZelkCurLineNumber, list->nbarg, list->id, list->name, ztext(list->val),
            list->type);
     ZelkPrintLevel = 1;
     // Every module port is an inout signal; the ports come from the header.
@@ -53,13 +53,10 @@ void tr_module_port(ZelkPortKind kind, zelksymrec *list) {
 void tr_module_electrical(zelksymrec *list) {
     ztrace("Debug:***  START   ELECTRICAL   declare   LineNumber:%d   NbArg:%d    $2:%ld '%s','%s' "
            "type:%d \n",
-           ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val), list->type);
+           ZelkCurLineNumber, list->nbarg, list->id, list->name, ztext(list->val), list->type);
     ZelkPrintLevel = 1;
-    for (const std::string &name : zelk_split_names(list->val)) {
-        zelk_append_name(ZelkElectrArg, ZelkElectrNbArg, name.c_str());
-        zelk_names_added(ZK_ELECTR, name.c_str(), ZelkElectrNbArg - 1);
-    }
-    zelk_check_electrical(zs(list->val));
+    for (const std::string &name : zelk_split_names(list->val)) zelk_add_name(ZK_ELECTR, name.c_str());
+    zelk_check_declared_names(ZK_ELECTR, ztext(list->val));
 }
 
 void tr_port_statement_open(ZelkPortKind kind) {
@@ -78,23 +75,16 @@ void tr_port_statement(ZelkPortKind kind, zelksymrec *list) {
         "Debug:***  END   OUTPUT  declare   LineNumber:%d   NbArg:%d    $3:%ld '%s','%s' type:%d \n",
         "Debug:***  END   INOUT  declare   LineNumber:%d   NbArg:%d    $3:%ld '%s','%s' type:%d \n",
     };
-    ztrace(traces[kind], ZelkCurLineNumber, list->nbarg, list->id, list->name, zs(list->val),
+    ztrace(traces[kind], ZelkCurLineNumber, list->nbarg, list->id, list->name, ztext(list->val),
            list->type);
     if (kind == ZELK_INPUT) ZelkPrintLevel = 1;
-    zout("/* %s %s */\n", port_word(kind), zs(list->val));
+    zout("/* %s %s */\n", port_word(kind), ztext(list->val));
     if (ZelkAnalogFuncOn != 1) {
         zelk_error("!! Error found in line number:%d : '%s' declare  should be outside of Analog "
                    "block ?? .\n",
                    ZelkCurLineNumber, port_word(kind));
         return;
     }
-    ZelkAnalFuncRec &f = *zelk_current_function();
-    for (const std::string &name : zelk_split_names(list->val)) {
-        ZelkAfArgrec arg;
-        arg.name = zelk_strdup(name.c_str());
-        arg.isptr = kind == ZELK_INPUT ? 0 : 1;
-        arg.type = 0;
-        zelk_append(f.FuncArg, f.FuncNbArg, arg);
-        zelk_register_func_arg(ZelkNbAnalogFunc - 1, f.FuncNbArg - 1);
-    }
+    for (const std::string &name : zelk_split_names(list->val))
+        zelk_add_function_arg(name.c_str(), kind != ZELK_INPUT);
 }

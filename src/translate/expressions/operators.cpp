@@ -6,13 +6,13 @@
 // no blanks, no added parentheses; "^" becomes pow().
 #include <string>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/literals.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void tr_exp_variable(zelksymrec *var) {
     // Output arguments of the analog function being defined are pointers.
     bool pointer = false;
     if (ZelkAnalogFuncOn) {
-        int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, var->name);
+        int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, var->name);
         pointer = arg >= 0 && zelk_current_function()->FuncArg[arg].isptr;
     }
     if (pointer)
@@ -50,15 +50,16 @@ void tr_exp_variable(zelksymrec *var) {
     var->type = TK_VAR;
 }
 
-void tr_exp_conditional(zelksymrec *cond, zelksymrec *a, zelksymrec *b) {
+void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value) {
     ztrace("DEbug :***  exp   'IF'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  $5:%ld:'%s' '%s' type:%d(Var:%d)  \n",
            ZelkCurLineNumber, zid(cond), zname(cond), left_text(cond).c_str(), ztype(cond), TK_VAR,
-           zid(a), zname(a), zval(a), ztype(a), TK_VAR, zid(b), zname(b), zval(b), ztype(b), TK_VAR);
+           zid(then_value), zname(then_value), zval(then_value), ztype(then_value), TK_VAR,
+           zid(else_value), zname(else_value), zval(else_value), ztype(else_value), TK_VAR);
     zelk_appendval(cond, "?");
-    zelk_appendval(cond, zs(a->val));
+    zelk_appendval(cond, ztext(then_value->val));
     zelk_appendval(cond, ":");
-    zelk_appendval(cond, zs(b->val));
+    zelk_appendval(cond, ztext(else_value->val));
     cond->type = TK_NEW_EXEC;
 }
 
@@ -68,7 +69,7 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
            op, ZelkCurLineNumber, zid(left), zname(left), left_text(left).c_str(), ztype(left),
            TK_VAR, zid(right), zname(right), zval(right), ztype(right), TK_VAR);
     zelk_appendval(left, op);
-    zelk_appendval(left, zs(right->val));
+    zelk_appendval(left, ztext(right->val));
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;
 }
@@ -79,7 +80,7 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("\n=>  '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
            zval(right));
     zelk_appendval(left, op);
-    zelk_appendval(left, zs(right->val));
+    zelk_appendval(left, ztext(right->val));
     left->type = TK_NEW_EXEC;
 }
 
@@ -87,7 +88,7 @@ zelksymrec *tr_exp_negation(zelksymrec *operand) {
     ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
            zname(operand), zval(operand), ztype(operand), zid(operand), zname(operand),
            zval(operand), ztype(operand));
-    zelk_setval(operand, zfmt("-%s", zs(operand->val)).c_str());
+    zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
     operand->type = TK_NEW_EXEC;
     ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),
            zval(operand), zid(operand), zname(operand), zval(operand));
@@ -97,7 +98,7 @@ zelksymrec *tr_exp_negation(zelksymrec *operand) {
 void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
     ztrace("\n=>  '^'  $1='%s',%s' $3='%s',%s' \n", zname(base), zval(base), zname(exponent),
            zval(exponent));
-    zelk_setval(base, zfmt("pow(%s,%s)", zs(base->val), zs(exponent->val)).c_str());
+    zelk_setval(base, zfmt("pow(%s,%s)", ztext(base->val), ztext(exponent->val)).c_str());
     base->type = TK_POW;
 }
 
@@ -106,7 +107,7 @@ zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
            ztype(inner));
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
-    if (!bare) zelk_setval(inner, zfmt("(%s)", zs(inner->val)).c_str());
+    if (!bare) zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
     inner->type = TK_NEW_EXEC;
     return inner;
 }
@@ -123,19 +124,19 @@ void tr_iexp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("\n=>  iexp '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
            zval(right));
     zelk_appendval(left, op);
-    zelk_appendval(left, zs(right->val));
+    zelk_appendval(left, ztext(right->val));
 }
 
 zelksymrec *tr_iexp_negation(zelksymrec *operand) {
     ztrace("\n=> iexp OP:'NEG'   $2:%ld='%s',%s',t:%d \n", zid(operand), zname(operand),
            zval(operand), ztype(operand));
-    zelk_setval(operand, zfmt("-%s", zs(operand->val)).c_str());
+    zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
     return operand;
 }
 
 zelksymrec *tr_iexp_parenthesis(zelksymrec *inner) {
     ztrace("\n=>  iexp '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner), zval(inner),
            ztype(inner));
-    zelk_setval(inner, zfmt("(%s)", zs(inner->val)).c_str());
+    zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
     return inner;
 }

@@ -3,13 +3,13 @@
 // to the C preprocessor: the translator passes the directives through.
 #include <cstdio>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "scanner/scanner.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -23,14 +23,6 @@ void write_comment() {
 void directive_end() {
     ZelkPrintLevel = 1;
     zout_line_marker();
-}
-
-void append_macro(const char *name, int nbarg) {
-    ZelkAnalMacRec mac;
-    mac.name = zelk_strdup(name);
-    mac.MacNbArg = nbarg;
-    zelk_append(ZelkMaclist, ZelkNbAnMac, mac);
-    zelk_register_macro(ZelkNbAnMac - 1);
 }
 
 }  // namespace
@@ -74,7 +66,7 @@ void tr_endif() {
 void tr_define_plain(zelksymrec *name) {
     ztrace("Debug:*** define STR START   LineNumber:%d  $2:%ld:'%s' type:%d(Var:%d) \n",
            ZelkCurLineNumber, zid(name), zname(name), ztype(name), TK_VAR);
-    append_macro(name->name, 0);
+    zelk_add_macro(name->name, 0);
     zout("\n#define %s ", name->name);
     ZelkDefineOn = 1;
     ZelkPrintLevel = 1;
@@ -85,7 +77,7 @@ void tr_define_with_params(zelksymrec *name, zelksymrec *params) {
            "NbArg:%d \n",
            ZelkCurLineNumber, zid(name), zname(name), ztype(name), TK_VAR, zval(params),
            params->nbarg);
-    append_macro(name->name, params->nbarg);
+    zelk_add_macro(name->name, params->nbarg);
     zout("\n#define %s(%s) ", name->name, zval(params));
     ZelkDefineOn = 1;
     ZelkPrintLevel = 1;
@@ -95,7 +87,7 @@ void tr_define_body_exp(zelksymrec *body) {
     ztrace("Debug:*** define BODY EXP   LineNumber:%d  $1:%ld:'%s','%s' type:%d \n",
            ZelkCurLineNumber, zid(body), zname(body), zval(body), ztype(body));
     // An identifier record without value text stands for its name.
-    zout("%s \n", body->val ? body->val : zs(body->name));
+    zout("%s \n", body->val ? body->val : ztext(body->name));
     ZelkDefineOn = 0;
     ZelkPrintLevel = 1;
 }

@@ -1,52 +1,37 @@
 // Analog functions: opening and closing, and the C function header that the
 // first statement of the body writes.
 #include <cstdio>
+#include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
-#include "translate/statements/header.h"
+#include "translate/module/functions.h"
 
 namespace {
 
-// The earliest parameter (in declaration order) named like one of `names`,
-// or -1.
-int first_parameter_among(char **names, int count) {
-    int best = -1;
-    for (int i = 0; i < count; ++i) {
-        int pos = zelk_names_first(ZK_PARAM, names[i]);
-        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
-    }
-    return best;
-}
-
-int first_parameter_among_args(const ZelkAnalFuncRec &f) {
-    int best = -1;
-    for (int i = 0; i < f.FuncNbArg; ++i) {
-        int pos = zelk_names_first(ZK_PARAM, f.FuncArg[i].name);
-        if (pos >= 0 && (best < 0 || pos < best)) best = pos;
-    }
-    return best;
-}
+// The current function's header was written by a named block or a control
+// statement (see zelk_function_header_was_early()).
+bool g_header_early = false;
 
 // Writes the declarations of the arguments of one type (0 real, 1 integer)
 // in the separate-declaration style: "DoubleRec   a, *b;".
-void write_argument_declarations(const ZelkAnalFuncRec &f, unsigned type) {
+void write_argument_declarations(const ZelkAnalFuncRec &func, unsigned type) {
     const char *first_ptr = type ? "int  *%s" : "DoubleRec  *%s";
     const char *first_val = type ? "int   %s" : "DoubleRec   %s";
     bool any = false;
-    for (int i = 0; i < f.FuncNbArg; ++i) {
-        const ZelkAfArgrec &a = f.FuncArg[i];
-        if (a.type != type) continue;
+    for (int i = 0; i < func.FuncNbArg; ++i) {
+        const ZelkAfArgrec &arg = func.FuncArg[i];
+        if (arg.type != type) continue;
         if (!any)
-            zout(a.isptr ? first_ptr : first_val, a.name);
+            zout(arg.isptr ? first_ptr : first_val, arg.name);
         else
-            zout(a.isptr ? ", *%s" : ", %s", a.name);
+            zout(arg.isptr ? ", *%s" : ", %s", arg.name);
         any = true;
     }
     if (any) zout_text(";\n");
@@ -60,27 +45,8 @@ void write_locals(char **names, int count, const char *first) {
     zout("%*c;", ZelkPrintLevel, ' ');
 }
 
-}  // namespace
-
-void tr_function_open(zelksymrec *name, int integer) {
-    ztrace("Debug:***  START  ANALOG FUNCTION :%s:  LineNumber:%d  $3:%ld '%s' type:%d(Var:%d)\n",
-           integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
-           TK_VAR);
-    zout_line_marker();
-    ZelkAnalFuncRec f = {};
-    f.name = zelk_strdup(name->name);
-    f.type = integer ? 1 : 0;
-    zelk_append(ZelkFunclist, ZelkNbAnalogFunc, f);
-    zelk_register_function(ZelkNbAnalogFunc - 1);
-    ZelkAnalogFuncOn = 1;
-    ZelkPrintLevel = 1;
-    ZelkAnalogFuncStart = 1;
-    zelk_function_header_reset();
-    zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
-         name->name);
-}
-
-void tr_function_header() {
+// "DoubleRec f( a, b )", the argument declarations, "{" and the locals.
+void write_function_header() {
     const ZelkAnalFuncRec &f = *zelk_current_function();
     zout("\n%s\n%s(", f.type ? "int" : "DoubleRec", f.name);
     for (int i = 0; i < f.FuncNbArg; ++i)
@@ -97,6 +63,31 @@ void tr_function_header() {
     ZelkAnalogFuncStart = 0;
 }
 
+}  // namespace
+
+void zelk_write_pending_function_header(bool early) {
+    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) {
+        write_function_header();
+        g_header_early = early;
+    }
+}
+
+bool zelk_function_header_was_early() { return g_header_early; }
+
+void tr_function_open(zelksymrec *name, int integer) {
+    ztrace("Debug:***  START  ANALOG FUNCTION :%s:  LineNumber:%d  $3:%ld '%s' type:%d(Var:%d)\n",
+           integer ? "Integer" : "Real", ZelkCurLineNumber, zid(name), zname(name), ztype(name),
+           TK_VAR);
+    zout_line_marker();
+    zelk_add_function(name->name, integer ? 1 : 0);
+    ZelkAnalogFuncOn = 1;
+    ZelkPrintLevel = 1;
+    ZelkAnalogFuncStart = 1;
+    g_header_early = false;
+    zout(integer ? "\n\n/* ANALOG FUNCTION :Integer: %s */\n" : "\n\n/* ANALOG FUNCTION :Real: %s */\n",
+         name->name);
+}
+
 bool tr_function_close() {
     ztrace("Debug:***  END  ANALOG FUNCTION :  LineNumber:%d   \n", ZelkCurLineNumber);
     ZelkPrintLevel -= 3;
@@ -108,27 +99,20 @@ bool tr_function_close() {
     zelksymrec *rec = zelkgetsym(f.name);
     if (rec) rec->type = TK_ANALFUNC;
 
-    int p = first_parameter_among(f.LocRealArg, f.LocRealNbArg);
-    if (p >= 0) {
-        zelk_error("!! Error : Using a Model Parameter name:'%s' also as local Real in Analog "
-                   "Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
-    p = first_parameter_among(f.LocIntArg, f.LocIntNbArg);
-    if (p >= 0) {
-        zelk_error("!! Error : Using the Model Parameter name:'%s' also as local Integer in Analog "
-                   "Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
-    p = first_parameter_among_args(f);
-    if (p >= 0) {
-        zelk_error("!! Error : Using the Model Parameter name:'%s' also as Fuction Argument in "
-                   "Analog Function:'%s' ?? .\n",
-                   ZelkParamList[p].name, f.name);
-        return false;
-    }
+    std::vector<const char *> args;
+    for (int i = 0; i < f.FuncNbArg; ++i) args.push_back(f.FuncArg[i].name);
+    const std::vector<ZelkStopCheck> checks = {
+        {std::vector<const char *>(f.LocRealArg, f.LocRealArg + f.LocRealNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as local Real in Analog "
+         "Function:'%s' ?? .\n"},
+        {std::vector<const char *>(f.LocIntArg, f.LocIntArg + f.LocIntNbArg),
+         "!! Error : Using the Model Parameter name:'%s' also as local Integer in Analog "
+         "Function:'%s' ?? .\n"},
+        {args,
+         "!! Error : Using the Model Parameter name:'%s' also as Fuction Argument in "
+         "Analog Function:'%s' ?? .\n"},
+    };
+    if (!zelk_run_stop_checks(checks, f.name)) return false;
     ZelkPrintLevel = 1;
     ZelkAnalogFuncOn = 0;
     ZelkAnalogFuncStart = 0;

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/declarations/collisions.h"
@@ -24,13 +26,17 @@ char *converted_name(const char *name, bool upper) {
     return copy;
 }
 
+std::vector<const char *> names_of(char **names, int count) {
+    return std::vector<const char *>(names, names + count);
+}
+
 }  // namespace
 
 void tr_varlists_first(zelksymrec *list) {
     zelk_setval(list, list->name);
     list->nbarg = 1;
     ztrace("DEbug :***  varlists  $$:%ld  $1:%ld  NbArg:%d  $1:'%s','%s' t:%d(Var:%d)\n", list->id,
-           list->id, list->nbarg, list->name, zs(list->val), list->type, TK_VAR);
+           list->id, list->nbarg, list->name, ztext(list->val), list->type, TK_VAR);
 }
 
 void tr_varlists_next(zelksymrec *list, zelksymrec *name) {
@@ -43,28 +49,23 @@ void tr_varlists_next(zelksymrec *list, zelksymrec *name) {
 
 void tr_module_header(zelksymrec *name, zelksymrec *ports) {
     ztrace("Debug:*** MODULE  START   LineNumber:%d   $2:%ld:'%s'  $3:%ld:'%s','%s' NbArg:%d \n",
-           ZelkCurLineNumber, name->id, name->name, ports->id, ports->name, zs(ports->val),
+           ZelkCurLineNumber, name->id, name->name, ports->id, ports->name, ztext(ports->val),
            ports->nbarg);
     zout_line_marker();
 
-    zelk_free_names(ZelkModuleArg, ZelkModuleNbArg);
-    zelk_names_cleared(ZK_PORT);
+    zelk_clear_names(ZK_PORT);
     std::free(ZelkModuleName);
     std::free(ZelkModuleNameLc);
     ZelkModuleName = converted_name(name->name, true);
     ZelkModuleNameLc = converted_name(name->name, false);
 
-    zelk_free_names(ZelkElectrArg, ZelkElectrNbArg);
-    zelk_names_cleared(ZK_ELECTR);
+    zelk_clear_names(ZK_ELECTR);
 
-    for (const std::string &port : zelk_split_names(ports->val)) {
-        zelk_append_name(ZelkModuleArg, ZelkModuleNbArg, port.c_str());
-        zelk_names_added(ZK_PORT, port.c_str(), ZelkModuleNbArg - 1);
-    }
+    for (const std::string &port : zelk_split_names(ports->val)) zelk_add_name(ZK_PORT, port.c_str());
     if (ZelkModuleNbArg != ports->nbarg) {
         zelk_error("!! Internal Error: '%s' Module arg number:%d (not %d):  near '%s(%s)' in line "
                    "number:%d .\n",
-                   name->name, ports->nbarg, ZelkModuleNbArg, name->name, zs(ports->val),
+                   name->name, ports->nbarg, ZelkModuleNbArg, name->name, ztext(ports->val),
                    ZelkCurLineNumber);
     }
     for (int i = 0; i < ZelkModuleNbArg; ++i)
@@ -77,7 +78,7 @@ void tr_module_header(zelksymrec *name, zelksymrec *ports) {
         zout_text("#define      V2(x,y)   (x-y) \n");
     }
     zout_text("\n\n");
-    zout("/*  Start of Module %s ( %s ) */", name->name, zs(ports->val));
+    zout("/*  Start of Module %s ( %s ) */", name->name, ztext(ports->val));
     zout_text("\n");
     ZelkAnalogOn = 0;
     ZelkPrintLevel = 1;
@@ -90,42 +91,35 @@ void tr_module_items_end(zelksymrec *name) {
 
 bool tr_analog_block() {
     ztrace("Debug:*** MODULE  ANALOG  START   LineNumber:%d   Module:'%s' NbElectr:%d \n",
-           ZelkCurLineNumber, zs(ZelkModuleName), ZelkElectrNbArg);
+           ZelkCurLineNumber, ztext(ZelkModuleName), ZelkElectrNbArg);
     ZelkPrintLevel = 4;
     zout_line_marker();
 
-    zout("\n/* Module : '%s'     Electrical :", zs(ZelkModuleName));
+    zout("\n/* Module : '%s'     Electrical :", ztext(ZelkModuleName));
     for (int i = 0; i < ZelkElectrNbArg; ++i) zout(" %s", ZelkElectrArg[i]);
     zout_text(" */\n");
 
     for (int i = 0; i < ZelkModuleNbArg; ++i) {
-        if (zelk_names_count(ZK_ELECTR, ZelkModuleArg[i]) == 0)
+        if (zelk_name_count(ZK_ELECTR, ZelkModuleArg[i]) == 0)
             zelk_error("!! Error : '%s' not found in Electrical signals of module '%s'  in line "
                        "number:%d ??  .\n",
-                       ZelkModuleArg[i], zs(ZelkModuleName), ZelkCurLineNumber);
+                       ZelkModuleArg[i], ztext(ZelkModuleName), ZelkCurLineNumber);
     }
 
-    static const struct {
-        ZelkNameKind kind;
-        const char *message;
-    } checks[] = {
-        {ZK_REAL, "!! Error : Using a Model Parameter name:'%s' also as  Module Real variable in "
-                  "Module:'%s'?? .\n"},
-        {ZK_INT, "!! Error : Using a Model Parameter name:'%s' also as  Module Integer variable in "
-                 "Module:'%s'?? .\n"},
-        {ZK_GENV, "!! Error : Using a Model Parameter name:'%s' also as  Module Generic variable in "
-                  "Module:'%s'?? .\n"},
+    const std::vector<ZelkStopCheck> checks = {
+        {names_of(ZelkModRealArg, ZelkModRealNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Real variable in "
+         "Module:'%s'?? .\n"},
+        {names_of(ZelkModIntArg, ZelkModIntNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Integer variable in "
+         "Module:'%s'?? .\n"},
+        {names_of(ZelkModGenvArg, ZelkModGenvNbArg),
+         "!! Error : Using a Model Parameter name:'%s' also as  Module Generic variable in "
+         "Module:'%s'?? .\n"},
     };
-    for (const auto &check : checks) {
-        for (int i = 0; i < ZelkNbParam; ++i) {
-            if (zelk_names_count(check.kind, ZelkParamList[i].name) > 0) {
-                zelk_error(check.message, ZelkParamList[i].name, zs(ZelkModuleName));
-                return false;
-            }
-        }
-    }
+    if (!zelk_run_stop_checks(checks, ztext(ZelkModuleName))) return false;
 
-    zout("\nint\n%sevaluate (", zs(ZelkModuleName));
+    zout("\nint\n%sevaluate (", ztext(ZelkModuleName));
     for (int i = 0; i < ZelkElectrNbArg; ++i)
         zout(i + 1 < ZelkElectrNbArg ? " %s," : " %s", ZelkElectrArg[i]);
     zout_text(") ");
@@ -146,9 +140,9 @@ void tr_analog_statement_end(zelksymrec *statement) {
 
 void tr_module_end() {
     ztrace("Debug:*** MODULE  END   LineNumber:%d   Module:'%s' \n", ZelkCurLineNumber,
-           zs(ZelkModuleName));
+           ztext(ZelkModuleName));
     zout_text("\n");
-    zout("\n} /* End of Module '%s' */\n\n", zs(ZelkModuleName));
+    zout("\n} /* End of Module '%s' */\n\n", ztext(ZelkModuleName));
     zout_text("\n");
     zout_text("\n");
     ZelkPrintLevel = 1;

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 namespace {
 
@@ -29,14 +29,14 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
            what, ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target),
            ztype(target), TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
     if (ZelkAnalogFuncOn) {
-        int arg = zelk_lookup_func_arg(ZelkNbAnalogFunc - 1, target->name);
+        int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
             char *pointer = zelk_strdup(zfmt(" *%s", target->name).c_str());
             std::free(target->name);
             target->name = pointer;
         }
     }
-    zelk_setval(target, zs(value->val));
+    zelk_setval(target, ztext(value->val));
     target->type = TK_VAR;
 }
 
@@ -73,25 +73,22 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     std::string key;
     std::string written;
     if (nodes->nbarg != 1) {
-        written = zs(nodes->val);
+        written = ztext(nodes->val);
         key = commas_to_underscores(nodes->val);
     } else {
         // A single name is a declared branch first, a node against ground
         // otherwise.
-        int branch = zelk_lookup_branch(nodes->val);
+        int branch = zelk_find_branch(nodes->val);
         if (branch >= 0) {
             written = ZelkModSbranchArg[branch].val;
             key = commas_to_underscores(ZelkModSbranchArg[branch].val);
         } else {
-            written = zs(nodes->val);
+            written = ztext(nodes->val);
             key = written + "_gnd";
         }
     }
-    if (flow)
-        zelk_add_branch_key(ZelkModIbranchArg, ZelkModIbranchNbArg, key.c_str());
-    else
-        zelk_add_branch_key(ZelkModVbranchArg, ZelkModVbranchNbArg, key.c_str());
-    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), zs(value->val))
+    zelk_add_branch_key(flow, key.c_str());
+    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), ztext(value->val))
                            .c_str());
     probe->type = flow ? TK_I : TK_V;
 }

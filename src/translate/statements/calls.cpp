@@ -2,14 +2,14 @@
 // system tasks, analog functions, and text macro instances.
 #include <string>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/calls_common.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
 
 void tr_params_first(zelksymrec *arg) {
     arg->nbarg = 1;
@@ -22,7 +22,7 @@ void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     ztrace("DEbug :***  params  $$:%ld  $3:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
            zid(list), zid(arg), list->nbarg, list->nbarg, zval(arg), ztype(arg), TK_VAR);
     zelk_appendval(list, ",");
-    zelk_appendval(list, zs(arg->val));
+    zelk_appendval(list, ztext(arg->val));
 }
 
 void tr_builtin_call_statement(zelksymrec *call, zelksymrec *args) {
@@ -41,19 +41,10 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
            ZelkCurLineNumber, zid(call), zid(call), zid(args), zname(call), zval(call), ztype(call),
            TK_FNCT, zname(args), zval(args), ztype(args), TK_VAR, args->nbarg);
     const char *name = call->name;
-    const char *args_text = zs(args->val);
-    int func = -1;
-    if (ZelkDefineOn == 0) {
-        func = zelk_lookup_function(name);
-        if (func < 0)
-            zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n", name,
-                       name, args_text, ZelkCurLineNumber);
-        else if (ZelkFunclist[func].FuncNbArg != args->nbarg)
-            zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
-                       "number:%d .\n",
-                       name, args->nbarg, ZelkFunclist[func].FuncNbArg, name, args_text,
-                       ZelkCurLineNumber);
-    }
+    const char *args_text = ztext(args->val);
+    // A call statement checks the argument count wherever it stands (see
+    // tr_exp_function_call for calls inside expressions).
+    int func = zelk_check_call(false, name, args->nbarg, args_text, true);
     std::string text = zfmt("%s( ", name);
     if (func >= 0)
         zelk_convert_call_arguments(text, func, name, args_text);
@@ -66,16 +57,8 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
 zelksymrec *tr_macro_statement(zelksymrec *name) {
     ztrace("Debug :*** NO return MACRO  TK_VAR  START   LineNumber:%d     $2='%s','%s't:%d(V:%d)   \n",
            ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_VAR);
-    if (ZelkDefineOn == 0) {
-        int mac = zelk_lookup_macro(name->name);
-        if (mac < 0)
-            zelk_error("!! Error: '%s' not existing ?? :  near '`%s' in line number:%d .\n",
-                       name->name, name->name, ZelkCurLineNumber);
-        else if (ZelkMaclist[mac].MacNbArg != 0)
-            zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '`%s' in line "
-                       "number:%d .\n",
-                       name->name, 0, ZelkMaclist[mac].MacNbArg, name->name, ZelkCurLineNumber);
-    }
+    // A macro with parameters used without them is reported too.
+    zelk_check_call(true, name->name, 0, nullptr, true);
     // Written as the name alone: the C preprocessor expands it.
     zelksymrec *rec = zelkputsym(name->name, TK_ANALFUNC);
     zelk_setval(rec, name->name);
@@ -87,18 +70,8 @@ zelksymrec *tr_macro_call_statement(zelksymrec *name, zelksymrec *args) {
            "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
            ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args), zval(args),
            ztype(args), TK_FNCT, args->nbarg);
-    const char *args_text = zs(args->val);
-    if (ZelkDefineOn == 0) {
-        int mac = zelk_lookup_macro(name->name);
-        if (mac < 0)
-            zelk_error("!! Error: '%s' not existing ?? :  near '%s(%s)' in line number:%d .\n",
-                       name->name, name->name, args_text, ZelkCurLineNumber);
-        else if (ZelkMaclist[mac].MacNbArg != args->nbarg)
-            zelk_error("!! Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
-                       "number:%d .\n",
-                       name->name, args->nbarg, ZelkMaclist[mac].MacNbArg, name->name, args_text,
-                       ZelkCurLineNumber);
-    }
+    const char *args_text = ztext(args->val);
+    zelk_check_call(true, name->name, args->nbarg, args_text, true);
     zelksymrec *rec = zelkputsym(name->name, TK_ANALFUNC);
     zelk_setval(rec, zfmt("%s(%s)", name->name, args_text).c_str());
     rec->type = TK_ANALFUNC;

@@ -18,13 +18,14 @@
 //    innermost case that has room.
 #include <cstring>
 
-#include "driver/diagnostics.h"
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/diagnostics.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/statements/header.h"
+#include "translate/module/functions.h"
+#include "translate/reset.h"
 
 namespace {
 

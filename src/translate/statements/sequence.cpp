@@ -3,62 +3,48 @@
 // bodies of text macros.
 #include <cstring>
 
-#include "driver/trace.h"
-#include "grammar/tokens.h"
+#include "base/trace.h"
+#include "symbols/kinds.h"
+#include "symbols/lists.h"
 #include "symbols/state.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
-#include "translate/lookup.h"
-#include "translate/statements/header.h"
+#include "translate/module/functions.h"
 
-namespace {
-bool g_header_early = false;
-}
-
-void zelk_write_pending_function_header(bool early) {
-    if (ZelkAnalogFuncOn && ZelkAnalogFuncStart) {
-        tr_function_header();
-        g_header_early = early;
-    }
-}
-
-bool zelk_function_header_was_early() { return g_header_early; }
-
-void zelk_function_header_reset() { g_header_early = false; }
-
-void tr_simple_statement(zelksymrec *s) {
+void tr_simple_statement(zelksymrec *statement) {
     ztrace("Debug:*** NEW_EXEC (linexp):  START   LineNumber:%d   n:%s  v:%s type:%d(V:%d,F:%d, "
            "AF:%d)  \n",
-           ZelkCurLineNumber, zname(s), zval(s), ztype(s), TK_VAR, TK_FNCT, TK_ANALFUNC);
+           ZelkCurLineNumber, zname(statement), zval(statement), ztype(statement), TK_VAR, TK_FNCT,
+           TK_ANALFUNC);
     zout_line_marker();
     zelk_write_pending_function_header();
     zout_line_break();
-    switch (s->type) {
+    switch (statement->type) {
         case TK_VAR: {
             const ZelkAnalFuncRec *f = zelk_current_function();
             // Assigning to the function's own name returns from it.
-            if (ZelkAnalogFuncOn == 1 && f && std::strcmp(s->name, f->name) == 0)
-                zout("%*creturn ( %s ) ; ", ZelkPrintLevel, ' ', zval(s));
+            if (ZelkAnalogFuncOn == 1 && f && std::strcmp(statement->name, f->name) == 0)
+                zout("%*creturn ( %s ) ; ", ZelkPrintLevel, ' ', zval(statement));
             else
-                zout("%*c%s=%s ; ", ZelkPrintLevel, ' ', zname(s), zval(s));
+                zout("%*c%s=%s ; ", ZelkPrintLevel, ' ', zname(statement), zval(statement));
             break;
         }
         case TK_FNCT:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
-            if (std::strcmp(zname(s), "strobe") == 0) {
+            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+            if (std::strcmp(zname(statement), "strobe") == 0) {
                 zout_line_break();
                 zout("%*cprintf(\"\\n\");", ZelkPrintLevel, ' ');
             }
             break;
         case TK_ANALFUNC:
             // A macro instance carries its own semicolons.
-            if (zelk_lookup_macro(s->name) >= 0)
-                zout("%*c%s ", ZelkPrintLevel, ' ', zval(s));
+            if (zelk_find_macro(statement->name) >= 0)
+                zout("%*c%s ", ZelkPrintLevel, ' ', zval(statement));
             else
-                zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
+                zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
             break;
         default:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(s));
+            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
             break;
     }
 }
@@ -95,8 +81,9 @@ void tr_block_close(zelksymrec *body) {
     zout("%*c} /* End of Begin */ ", ZelkPrintLevel, ' ');
 }
 
-void tr_error_line(int production) {
-    ztrace("Debug:***  ERROR RECOVERY (%d)  LineNumber:%d  \n", production, ZelkCurLineNumber);
+void tr_error_line(ZelkRecovery level) {
+    ztrace("Debug:***  ERROR RECOVERY (%d)  LineNumber:%d  \n", static_cast<int>(level),
+           ZelkCurLineNumber);
 }
 
 zelksymrec *tr_define_paren_statements(zelksymrec *inner) {

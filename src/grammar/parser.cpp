@@ -1,0 +1,26 @@
+#include "grammar/parser.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/diagnostics.h"
+#include "base/text.h"
+#include "base/trace.h"
+#include "scanner/scanner.h"
+#include "symbols/state.h"
+
+int zelkyyerror(const char *message) {
+    ++ZelkCurErrNumber;
+    std::fprintf(stderr, "!! Error: %s ??: Unexpected '%s' in line number:%d near:'%s'.\n", message,
+                 ztext(yytext), ZelkCurLineNumber, ztext(ZelkCurSymName));
+    std::fflush(stderr);
+    ztrace("!! Error: %s in line number:%d near:'%s'.\n", message, ZelkCurLineNumber,
+           ztext(ZelkCurSymName));
+    return 0;
+}
+
+const char *zelk_parser_message(const char *message) {
+    // The parser generator calls a full stack "memory exhausted".
+    if (std::strcmp(message, "memory exhausted") == 0) return "parser stack overflow";
+    return message;
+}
