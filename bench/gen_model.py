@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
-"""Writes one large, valid model for the benchmark.
+"""Writes valid models for the benchmarks.
 
-    gen_model.py UNITS OUTPUT.va
+    gen_model.py UNITS OUTPUT.va          the mixed model of bench.py
+    gen_model.py SHAPE N OUTPUT.va        one shape of shapes.py, of size N
 
-Every unit adds the same handful of names and statements, so the model's
-size is proportional to UNITS: two electrical names and a named branch,
-two parameters (a real model parameter with a range, and exclusions on
-every tenth unit; an integer device parameter), two real variables, an integer and a genvar,
-and in the analog block an assignment chain, an if/else, a for loop, a
-case, a repeat and four contributions to branches of their own.  A fixed
-preamble adds two text macros and two analog functions that the units
-call.  No name is declared twice, so the translation reports nothing and
-ends with status 0.
+The mixed model: every unit adds the same handful of names and statements,
+so the model's size is proportional to UNITS: two electrical names and a
+named branch, two parameters (a real model parameter with a range, and
+exclusions on every tenth unit; an integer device parameter), two real
+variables, an integer and a genvar, and in the analog block an assignment
+chain, an if/else, a for loop, a case, a repeat and four contributions to
+branches of their own.  A fixed preamble adds two text macros and two analog
+functions that the units call.  No name is declared twice, so the
+translation reports nothing and ends with status 0.
+
+The shapes (SHAPES below) each grow one thing: the nested ones nest
+NESTED_STATEMENTS statements N deep, the linear ones repeat a construct N
+times.  Every shape translates without errors.
 """
 import sys
 
@@ -73,12 +78,157 @@ def model(units):
     return "".join(out)
 
 
+# --- Shapes -----------------------------------------------------------------
+
+# Statements per nested shape: each is nested N deep.
+NESTED_STATEMENTS = 8
+
+HEADER = ('`include "disciplines.vams"\n'
+          "module s(p, n);\n"
+          "electrical p, n;\n"
+          "model parameter real r = 1k from (0:inf);\n"
+          "real a, b, x, y;\n"
+          "integer k;\n")
+
+# One-argument analog function for the call shapes.
+FUNCTION_F = ("analog function real f;\n"
+              "  input u;\n"
+              "  real u;\n"
+              "  f = u + 1;\n"
+              "endfunction\n")
+
+
+def frame(statements, preamble="", declarations="", macros=""):
+    return (macros + HEADER + declarations + preamble + "analog begin\n" + statements +
+            "end\n"
+            "endmodule\n")
+
+
+def nested(opening, leaf, closing, preamble=""):
+    """NESTED_STATEMENTS statements «x = opening^N leaf closing^N;»."""
+    def make(n):
+        body = "".join("  x = %s%s%s;\n" % (opening * n, leaf, closing * n)
+                       for _ in range(NESTED_STATEMENTS))
+        return frame(body, preamble)
+    return make
+
+
+def declarations(n):
+    decl = []
+    for i in range(n):
+        decl.append("electrical e%d;\n" % i)
+        decl.append("model parameter real r%d = %d.5 from (0:inf);\n" % (i, i % 97))
+        decl.append("real v%d, w%d;\n" % (i, i))
+        decl.append("integer i%d;\n" % i)
+    return frame("  x = a;\n", declarations="".join(decl))
+
+
+def statements(n):
+    # About a hundred bytes a unit, of the statements the example models are
+    # made of: assignments with probes and built-in calls, contributions,
+    # if/else with a block, a for loop, and a comment line now and then.
+    forms = [
+        "  // unit %d: diode current\n"
+        "  vd = V(p, n);\n"
+        "  id = is * (exp(vd / vt) - 1);\n"
+        "  I(p, n) <+ id + ddt(cj * vd);\n",
+        "  if (vd > 0.5 && k != 0) begin\n"
+        "    x = x + 1e-3 * vd;\n"
+        "    y = sqrt(abs(x));\n"
+        "  end\n"
+        "  else\n"
+        "    y = -vd;\n",
+        "  x = (a + b) * (vd - y) / (r + 1) + pow(x, 2) - sin(a) * cos(b);\n"
+        "  V(p) <+ x * r;\n",
+        "  for (k = 0; k < 4; k = k + 1)\n"
+        "    a = a + max(b, 0.1) * x;\n"
+        "  I(p, n) <+ ddt(a) * 2.2n;\n",
+    ]
+    body = "".join(forms[i % len(forms)].replace("%d", str(i)) for i in range(n))
+    return frame(body, declarations="real vd, id, vt, is, cj;\n")
+
+
+def flat_sum(n):
+    terms = "+".join("a" if i % 2 == 0 else "b" for i in range(n))
+    return frame("  x = %s;\n" % terms)
+
+
+def functions(n):
+    funcs = []
+    calls = []
+    for i in range(n):
+        funcs.append("analog function real g%d;\n"
+                     "  input u; output w;\n"
+                     "  real u, w, t;\n"
+                     "  begin\n"
+                     "    t = u * %d;\n"
+                     "    w = t + 1;\n"
+                     "    g%d = t - w;\n"
+                     "  end\n"
+                     "endfunction\n" % (i, i, i))
+        calls.append("  x = g%d(a, y) + b;\n" % i)
+    return frame("".join(calls), preamble="".join(funcs))
+
+
+def macros(n):
+    defs = []
+    uses = []
+    for i in range(n):
+        defs.append("`define M%d(u) ((u) * %d + a)\n" % (i, i))
+        defs.append("`define K%d %d.5\n" % (i, i))
+        uses.append("  x = `M%d(b) + `K%d;\n" % (i, i))
+    return frame("".join(uses), macros="".join(defs))
+
+
+def lookups(n):
+    # The same few names looked up again and again: a function, macros, a
+    # branch, probes and contributions, inside a function body and out.
+    defs = "`define SQ(u) ((u) * (u))\n`define G 2.5\n"
+    pre = ("branch (p, n) br;\n"
+           "analog function real h;\n"
+           "  input u;\n"
+           "  real u, t;\n"
+           "  begin\n"
+           "    h = u;\n" + "".join("    t = t + `SQ(u) * `G;\n" for _ in range(n)) +
+           "  end\n"
+           "endfunction\n")
+    body = "".join("  x = h(a) + `SQ(b) + V(p, n) + I(br);\n  I(br) <+ x;\n" for _ in range(n))
+    return frame(body, preamble=pre, macros=defs)
+
+
+SHAPES = {
+    # nested N deep
+    "parentheses": nested("(", "a", ")"),
+    "right-sum": nested("a+(", "a", ")"),
+    "power": nested("a^", "a", ""),
+    "negation": nested("- ", "a", ""),
+    "builtin-calls": nested("exp(", "a", ")"),
+    "function-calls": nested("f(", "a", ")", FUNCTION_F),
+    "conditional": nested("a ? ", "b", " : a"),
+    # N times
+    "declarations": declarations,
+    "statements": statements,
+    "flat-sum": flat_sum,
+    "functions": functions,
+    "macros": macros,
+    "lookups": lookups,
+}
+
+NESTED = ("parentheses", "right-sum", "power", "negation", "builtin-calls", "function-calls",
+          "conditional")
+
+
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: gen_model.py UNITS OUTPUT.va")
-    units = int(sys.argv[1])
-    with open(sys.argv[2], "w") as f:
-        f.write(model(units))
+    args = sys.argv[1:]
+    if len(args) == 2:
+        text = model(int(args[0]))
+    elif len(args) == 3 and args[0] in SHAPES:
+        text = SHAPES[args[0]](int(args[1]))
+    else:
+        sys.exit("usage: gen_model.py UNITS OUTPUT.va\n"
+                 "       gen_model.py SHAPE N OUTPUT.va   (SHAPE: %s)" % ", ".join(SHAPES))
+    with open(args[-1], "w") as f:
+        f.write(text)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""Growth of the translator's work on each input shape, and its speed
+against the C preprocessor.
+
+    shapes.py ZELKPP [--shape NAME ...] [--depth D] [--statements S]
+              [--scale K] [--no-instructions] [--cpp-units N] [--no-cpp]
+              [--reps R] [--keep DIR]
+
+For every shape of gen_model.py the translator runs on size N and size 2N:
+the nested shapes hold S statements (default 64) nested D and 2D deep
+(default 1000), the linear ones repeat their construct N and 2N times
+(per-shape sizes below, times K).  Printed per shape: the input size, the
+trace size, the executed instructions (callgrind, which the machine's load
+does not change; --no-instructions skips it) and the peak memory (the
+child's maximum resident set, from wait4), each at both sizes with the
+2N/N ratio, and the peak memory as a multiple of the input size.  The goals
+are a ratio of at most 2.2 for all three and a peak of at most 30 times the
+input; a line that misses one is marked "!".
+
+Then the 64,000-unit "statements" model (--cpp-units) is translated, and
+`cpp` runs on the generated file as the driver runs it: the CPU time (user +
+system) of each, the fastest of R runs (default 3) taken in turns, and the
+ratio zelkpp / cpp, whose goal is at most 1.
+
+The stages that zelkpp starts itself are stubs that exit 0 at once, so that
+each measure covers the translation alone.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True
+import gen_model  # noqa: E402
+
+STUB = "#!/bin/sh\nexit 0\n"
+
+# Size N of each linear shape (times --scale): about 1 MB of input at 2N.
+LINEAR_SIZES = {
+    "declarations": 8000,
+    "statements": 5000,
+    "flat-sum": 250000,
+    "functions": 2000,
+    "macros": 8000,
+    "lookups": 5000,
+}
+
+RATIO_GOAL = 2.2
+MEMORY_GOAL = 30
+
+
+def setup(workdir):
+    bindir = os.path.join(workdir, "bin")
+    os.makedirs(bindir, exist_ok=True)
+    for stage in ("cpp", "zelk4th"):
+        path = os.path.join(bindir, stage)
+        with open(path, "w") as f:
+            f.write(STUB)
+        os.chmod(path, 0o755)
+    return dict(os.environ, PATH=bindir + os.pathsep + os.environ.get("PATH", ""))
+
+
+def prepare(workdir, name, text):
+    d = os.path.join(workdir, name)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, "m.va"), "w") as f:
+        f.write(text)
+    with open(os.path.join(d, "disciplines.vams"), "w") as f:
+        f.write("/* discipline header of the benchmark */\n")
+    return d
+
+
+def run(argv, d, env, stdout=subprocess.DEVNULL):
+    """Runs argv in d: (exit status, cpu seconds, peak resident KB)."""
+    with open(os.path.join(d, "_stderr"), "w") as err:
+        p = subprocess.Popen(argv, cwd=d, env=env, stdout=stdout, stderr=err)
+        _, status, usage = os.wait4(p.pid, 0)
+    return os.waitstatus_to_exitcode(status), usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+
+
+def translate(program, d, env):
+    """Runs the translator in d: (cpu seconds, peak resident KB or None)."""
+    # The peak comes from GNU time, whose own small process starts the
+    # translator: a child forked from this interpreter would inherit its
+    # resident high-water mark.
+    timed = os.access("/usr/bin/time", os.X_OK)
+    report = os.path.join(d, "_time")
+    argv = ["/usr/bin/time", "-f", "%M", "-o", report] if timed else []
+    code, cpu, _ = run(argv + [program, "m.va"], d, env)
+    peak = None
+    if timed:
+        with open(report) as f:
+            peak = int(f.read().split()[-1])
+    with open(os.path.join(d, "_stderr")) as f:
+        errors = "Error" in f.read()
+    if code != 0 or errors:
+        sys.exit("%s on %s/m.va: status %d%s (see %s/_stderr)"
+                 % (program, d, code, ", errors reported" if errors else "", d))
+    return cpu, peak
+
+
+def instructions(program, d, env):
+    log = os.path.join(d, "_callgrind")
+    subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
+                    "--log-file=" + log, program, "m.va"], cwd=d, env=env,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    with open(log) as f:
+        for line in f:
+            m = re.search(r"Collected : (\d+)", line)
+            if m:
+                return int(m.group(1))
+    sys.exit("no instruction count in %s" % log)
+
+
+def measure(program, d, env, count):
+    _, peak = translate(program, d, env)
+    return {
+        "input": os.path.getsize(os.path.join(d, "m.va")),
+        "trace": os.path.getsize(os.path.join(d, "debug_zelk")),
+        "peak": peak * 1024 if peak else None,
+        "instr": instructions(program, d, env) if count else None,
+    }
+
+
+def cell(a, b):
+    if a is None:
+        return "%31s" % "-"
+    return "%12d %12d %5.2f%s" % (a, b, b / a, "!" if b / a > RATIO_GOAL else " ")
+
+
+def shapes(program, a, env, workdir):
+    names = a.shape or list(gen_model.SHAPES)
+    print("%-15s %8s %10s | %-31s | %-31s | %-31s | %s"
+          % ("shape", "N", "input 2N", "trace bytes N, 2N, ratio", "instructions N, 2N, ratio",
+             "peak memory N, 2N, ratio", "peak/input"))
+    gen_model.NESTED_STATEMENTS = a.statements
+    failed = False
+    for name in names:
+        n = a.depth if name in gen_model.NESTED else int(LINEAR_SIZES[name] * a.scale)
+        m = [measure(program, prepare(workdir, "%s-%d" % (name, k), gen_model.SHAPES[name](k)),
+                     env, not a.no_instructions) for k in (n, 2 * n)]
+        per_input = m[1]["peak"] / m[1]["input"] if m[1]["peak"] else 0
+        line = "%-15s %8d %10d | %s | %s | %s | %5.1f%s" % (
+            name, n, m[1]["input"], cell(m[0]["trace"], m[1]["trace"]),
+            cell(m[0]["instr"], m[1]["instr"]), cell(m[0]["peak"], m[1]["peak"]), per_input,
+            "!" if per_input > MEMORY_GOAL else "")
+        failed = failed or "!" in line
+        print(line, flush=True)
+        if not a.keep:
+            for k in (n, 2 * n):
+                shutil.rmtree(os.path.join(workdir, "%s-%d" % (name, k)))
+    return failed
+
+
+def against_cpp(program, a, env, workdir):
+    d = prepare(workdir, "cpp-%d" % a.cpp_units, gen_model.statements(a.cpp_units))
+    translate(program, d, env)  # the generated file cpp reads
+    zelk, cpp = [], []
+    with open(os.path.join(d, "m.va")) as f:
+        size = len(f.read())
+    for _ in range(a.reps):
+        zelk.append(translate(program, d, env)[0])
+        # As the driver runs it, without the shell.
+        with open(os.path.join(d, "_cpp_out"), "w") as out:
+            code, cpu, _ = run(["cpp", "m.va.vacpp"], d, os.environ, stdout=out)
+        if code != 0:
+            sys.exit("cpp failed on %s/m.va.vacpp (see %s/_stderr)" % (d, d))
+        cpp.append(cpu)
+    print("\n%d-unit statements model: %d bytes of input, %d of .vacpp, %d of trace"
+          % (a.cpp_units, size, os.path.getsize(os.path.join(d, "m.va.vacpp")),
+             os.path.getsize(os.path.join(d, "debug_zelk"))))
+    print("cpu s (user+sys), fastest of %d: zelkpp %.3f, cpp %.3f, ratio zelkpp/cpp %.2f%s"
+          % (a.reps, min(zelk), min(cpp), min(zelk) / min(cpp),
+             " !" if min(zelk) > min(cpp) else ""))
+    return min(zelk) > min(cpp)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("zelkpp")
+    ap.add_argument("--shape", action="append", choices=list(gen_model.SHAPES))
+    ap.add_argument("--depth", type=int, default=1000)
+    ap.add_argument("--statements", type=int, default=64)
+    ap.add_argument("--scale", type=float, default=1.0)
+    ap.add_argument("--no-instructions", action="store_true")
+    ap.add_argument("--cpp-units", type=int, default=64000)
+    ap.add_argument("--no-cpp", action="store_true")
+    ap.add_argument("--reps", type=int, default=3)
+    ap.add_argument("--keep", help="work in this directory and keep it")
+    a = ap.parse_args()
+    program = os.path.abspath(a.zelkpp)
+    workdir = a.keep or tempfile.mkdtemp(prefix="zelkshapes.")
+    os.makedirs(workdir, exist_ok=True)
+    env = setup(workdir)
+    print("program: %s" % program)
+    failed = shapes(program, a, env, workdir)
+    if not a.no_cpp:
+        failed = against_cpp(program, a, env, workdir) or failed
+    if not a.keep:
+        shutil.rmtree(workdir)
+    print("all goals met" if not failed else "goals missed where marked !")
+
+
+if __name__ == "__main__":
+    main()
