@@ -1,13 +1,13 @@
 #include "base/trace.h"
 
+#include "base/format.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <unistd.h>
 
 struct ZelkTraceFile {
@@ -104,43 +104,36 @@ void ztrace_flush() {
     write_all(g_file.fd, g_buf, n);
 }
 
+namespace {
+
+// The sink over the buffer: a full buffer is written out and starts again.
+void grow_trace(ZSink &sink, size_t) {
+    g_len = static_cast<size_t>(sink.pos - g_buf);
+    ztrace_flush();
+    sink.pos = g_buf;
+}
+
+// Records are formatted in place after the last whole one; g_len takes
+// them in once they are complete.
+ZSink trace_sink() { return ZSink{g_buf + g_len, g_buf + kBufSize, grow_trace, nullptr}; }
+
+}  // namespace
+
 void ztrace_write(const char *text, size_t len) {
     if (!DebugFile) return;
-    if (g_len + len > kBufSize) {
-        ztrace_flush();
-        if (len > kBufSize) {
-            write_all(g_file.fd, text, len);
-            return;
-        }
-    }
-    std::memcpy(g_buf + g_len, text, len);
-    g_len = g_len + len;
+    ZSink sink = trace_sink();
+    sink.put(text, len);
+    g_len = static_cast<size_t>(sink.pos - g_buf);
 }
 
 void ztrace(const char *fmt, ...) {
     if (!DebugFile) return;
+    ZSink sink = trace_sink();
     va_list ap;
     va_start(ap, fmt);
-    size_t room = kBufSize - g_len;
-    va_list ap2;
-    va_copy(ap2, ap);
-    int n = std::vsnprintf(g_buf + g_len, room, fmt, ap);
+    zformat(sink, fmt, ap);
     va_end(ap);
-    if (n < 0) {
-        va_end(ap2);
-        return;
-    }
-    if (static_cast<size_t>(n) < room) {
-        g_len = g_len + static_cast<size_t>(n);
-        va_end(ap2);
-        return;
-    }
-    // Did not fit: format it on the heap and hand it over whole.
-    std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::vsnprintf(&big[0], big.size(), fmt, ap2);
-    va_end(ap2);
-    big.resize(static_cast<size_t>(n));
-    ztrace_write(big.data(), big.size());
+    g_len = static_cast<size_t>(sink.pos - g_buf);
 }
 
 unsigned long ztrace_write_calls() { return g_writes; }
