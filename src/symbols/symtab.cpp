@@ -60,10 +60,10 @@ zelksymrec *zelkgetsym(const char *name) {
     if (!name || !*name) return nullptr;
     for (zelksymrec *p = zelksym_table; p; p = p->next) {
         ztrace("Debug : zelkgetsym: ptr:%ld:  name:'%-20s' val:'%s' type:%d   isptr:%d \n", p->id,
-               p->name, ztext(p->val), p->type, (int)p->isptr);
+               p->name, ZTraceText(p->val).c_str(), p->type, (int)p->isptr);
         if (std::strcmp(p->name, name) == 0) {
             ztrace("Debug : zelkgetsym: FOUND :ptr:%ld:  name:'%-20s'  val:'%s'  type:%d  \n",
-                   p->id, p->name, ztext(p->val), p->type);
+                   p->id, p->name, ZTraceText(p->val).c_str(), p->type);
             return p;
         }
     }

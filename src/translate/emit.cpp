@@ -25,3 +25,4 @@ long zid(const zelksymrec *rec) { return rec ? rec->id : 0L; }
 const char *zname(const zelksymrec *rec) { return rec && rec->name ? rec->name : "(null)"; }
 const char *zval(const zelksymrec *rec) { return rec && rec->val ? rec->val : "(null)"; }
 int ztype(const zelksymrec *rec) { return rec ? rec->type : 0; }
+ZTraceText zval_cut(const zelksymrec *rec) { return ZTraceText(rec ? rec->val : nullptr); }

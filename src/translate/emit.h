@@ -20,3 +20,6 @@ long zid(const szelksymrec *rec);
 const char *zname(const szelksymrec *rec);
 const char *zval(const szelksymrec *rec);
 int ztype(const szelksymrec *rec);
+// zval() as the records of expressions and argument lists show it: cut when
+// longer than 512 bytes (see ZTraceText).
+ZTraceText zval_cut(const szelksymrec *rec);

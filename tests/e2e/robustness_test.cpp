@@ -212,3 +212,35 @@ TEST(Robustness, TraceGrowsLinearlyWithLongChains) {
             << shape.what << ": trace of 300: " << sizes[0] << " bytes, of 600: " << sizes[1];
     }
 }
+
+// Nor must nesting: the records of expressions and argument lists show the
+// text of their operands, which holds every level below.  Doubling the
+// depth of each nested form must about double the trace.
+TEST(Robustness, TraceGrowsLinearlyWithNesting) {
+    const std::string function = "analog function real f;\ninput u;\nreal u;\nf = u;\nendfunction\n";
+    const struct {
+        const char *what;
+        std::string opening, leaf, closing;
+    } shapes[] = {
+        {"negation", "- ", "x", ""},          {"parentheses", "(", "x", ")"},
+        {"^ chain", "x^", "x", ""},           {"right-nested sum", "x+(", "x", ")"},
+        {"built-in calls", "exp(", "x", ")"}, {"?: in the middle", "x ? ", "x", " : x"},
+        {"analog-function calls", "f(", "x", ")"},
+    };
+    for (const auto &shape : shapes) {
+        size_t sizes[2];
+        for (int k = 0; k < 2; ++k) {
+            TempDir dir;
+            std::string body = "x = " + repeat(shape.opening, 1000 << k) + shape.leaf +
+                               repeat(shape.closing, 1000 << k) + ";\n";
+            std::string header = kHeader;
+            header.insert(header.find("analog begin"), function);
+            RunResult r = translate(dir, "nest.va", header + body + kFooter);
+            expect_survived(r, shape.what);
+            EXPECT_EQ(r.status, 0) << shape.what << ": " << r.err.substr(0, 2000);
+            sizes[k] = read_file(dir.file("debug_zelk")).size();
+        }
+        EXPECT_LT(static_cast<double>(sizes[1]) / static_cast<double>(sizes[0]), 2.4)
+            << shape.what << ": trace at depth 1000: " << sizes[0] << " bytes, at 2000: " << sizes[1];
+    }
+}

@@ -45,8 +45,8 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
 void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     ztrace("Debug :***  TK_FNCT (exp) START   LineNumber:%d   $1:'%s','%s' t:%d(F:%d,AF:%d) na:%d  "
            "$2:'%s','%s' t:%d \n",
-           ZelkCurLineNumber, zname(call), zval(call), ztype(call), TK_FNCT, TK_ANALFUNC,
-           args->nbarg, zname(args), zval(args), ztype(args));
+           ZelkCurLineNumber, zname(call), zval_cut(call).c_str(), ztype(call), TK_FNCT,
+           TK_ANALFUNC, args->nbarg, zname(args), zval_cut(args).c_str(), ztype(args));
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
@@ -57,8 +57,8 @@ void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
 void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
     ztrace("Debug :*** with return  (exp)  TK_ANALFUNC  START   LineNumber:%d     "
            "$1='%s','%s't:%d(Fnct:%d)    $2='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
-           ZelkCurLineNumber, zname(call), zval(call), ztype(call), TK_FNCT, zname(args), zval(args),
-           ztype(args), TK_FNCT, args->nbarg);
+           ZelkCurLineNumber, zname(call), zval_cut(call).c_str(), ztype(call), TK_FNCT,
+           zname(args), zval_cut(args).c_str(), ztype(args), TK_FNCT, args->nbarg);
     const char *name = call->name;
     const char *args_text = ztext(args->val);
     // Inside expressions the argument count is compared only once the
@@ -92,19 +92,20 @@ zelksymrec *tr_exp_macro(zelksymrec *name) {
 }
 
 zelksymrec *tr_exp_macro_call(zelksymrec *name, zelksymrec *args, int form) {
+    ZTraceText name_text = zval_cut(name), args_shown = zval_cut(args);
     if (form == TK_FNCT) {
         const char *fmt = "Debug :*** with return MACRO (exp)  TK_FNCT   START   LineNumber:%d     "
                           "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d\n";
-        ztrace(fmt, ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args),
-               zval(args), ztype(args), TK_FNCT, args->nbarg);
+        ztrace(fmt, ZelkCurLineNumber, zname(name), name_text.c_str(), ztype(name), TK_FNCT,
+               zname(args), args_shown.c_str(), ztype(args), TK_FNCT, args->nbarg);
         // This record also goes to standard output.
-        std::printf(fmt, ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT,
-                    zname(args), zval(args), ztype(args), TK_FNCT, args->nbarg);
+        std::printf(fmt, ZelkCurLineNumber, zname(name), name_text.c_str(), ztype(name), TK_FNCT,
+                    zname(args), args_shown.c_str(), ztype(args), TK_FNCT, args->nbarg);
     } else {
         ztrace("Debug :*** with return MACRO  TK_ANALFUNC  START   LineNumber:%d     "
                "$2='%s','%s't:%d(Fnct:%d)    $3='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
-               ZelkCurLineNumber, zname(name), zval(name), ztype(name), TK_FNCT, zname(args),
-               zval(args), ztype(args), TK_FNCT, args->nbarg);
+               ZelkCurLineNumber, zname(name), name_text.c_str(), ztype(name), TK_FNCT,
+               zname(args), args_shown.c_str(), ztype(args), TK_FNCT, args->nbarg);
     }
     const char *args_text = ztext(args->val);
     // A name that is no macro but a built-in is checked as the built-in.

@@ -14,21 +14,6 @@
 #include "translate/actions.h"
 #include "translate/emit.h"
 
-namespace {
-
-// The left operand of a comparison, a logical operator or a conditional, as
-// its trace record shows it.  A long left-grouped chain (a && b && c ...)
-// would repeat its whole text at every operator and make the trace grow with
-// the square of the chain, so a text beyond the design's 512-byte working
-// size is cut there and marked "...".
-std::string left_text(const zelksymrec *rec) {
-    std::string text = zval(rec);
-    if (text.size() > 512) text = text.substr(0, 512) + "...";
-    return text;
-}
-
-}  // namespace
-
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
     ztrace("\n=>  %s   $1(name,value,type)=('%s','%s',%d)  \n", token_name, zname(lit), zval(lit),
            ztype(lit));
@@ -53,9 +38,10 @@ void tr_exp_variable(zelksymrec *var) {
 void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value) {
     ztrace("DEbug :***  exp   'IF'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  $5:%ld:'%s' '%s' type:%d(Var:%d)  \n",
-           ZelkCurLineNumber, zid(cond), zname(cond), left_text(cond).c_str(), ztype(cond), TK_VAR,
-           zid(then_value), zname(then_value), zval(then_value), ztype(then_value), TK_VAR,
-           zid(else_value), zname(else_value), zval(else_value), ztype(else_value), TK_VAR);
+           ZelkCurLineNumber, zid(cond), zname(cond), zval_cut(cond).c_str(), ztype(cond), TK_VAR,
+           zid(then_value), zname(then_value), zval_cut(then_value).c_str(), ztype(then_value),
+           TK_VAR, zid(else_value), zname(else_value), zval_cut(else_value).c_str(),
+           ztype(else_value), TK_VAR);
     zelk_appendval(cond, "?");
     zelk_appendval(cond, ztext(then_value->val));
     zelk_appendval(cond, ":");
@@ -66,8 +52,8 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("DEbug :***  exp   '%s'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  \n",
-           op, ZelkCurLineNumber, zid(left), zname(left), left_text(left).c_str(), ztype(left),
-           TK_VAR, zid(right), zname(right), zval(right), ztype(right), TK_VAR);
+           op, ZelkCurLineNumber, zid(left), zname(left), zval_cut(left).c_str(), ztype(left),
+           TK_VAR, zid(right), zname(right), zval_cut(right).c_str(), ztype(right), TK_VAR);
     zelk_appendval(left, op);
     zelk_appendval(left, ztext(right->val));
     // "&&" keeps the kind of its left operand; the others are compounds.
@@ -78,7 +64,7 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // The left operand's text is not repeated here: in a long chain
     // (a+b+c+...) it would make the trace grow with the square of its length.
     ztrace("\n=>  '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
-           zval(right));
+           zval_cut(right).c_str());
     zelk_appendval(left, op);
     zelk_appendval(left, ztext(right->val));
     left->type = TK_NEW_EXEC;
@@ -86,25 +72,25 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
 
 zelksymrec *tr_exp_negation(zelksymrec *operand) {
     ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
-           zname(operand), zval(operand), ztype(operand), zid(operand), zname(operand),
-           zval(operand), ztype(operand));
+           zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(operand),
+           zname(operand), zval_cut(operand).c_str(), ztype(operand));
     zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
     operand->type = TK_NEW_EXEC;
     ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),
-           zval(operand), zid(operand), zname(operand), zval(operand));
+           zval_cut(operand).c_str(), zid(operand), zname(operand), zval_cut(operand).c_str());
     return operand;
 }
 
 void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
-    ztrace("\n=>  '^'  $1='%s',%s' $3='%s',%s' \n", zname(base), zval(base), zname(exponent),
-           zval(exponent));
+    ztrace("\n=>  '^'  $1='%s',%s' $3='%s',%s' \n", zname(base), zval_cut(base).c_str(),
+           zname(exponent), zval_cut(exponent).c_str());
     zelk_setval(base, zfmt("pow(%s,%s)", ztext(base->val), ztext(exponent->val)).c_str());
     base->type = TK_POW;
 }
 
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
-    ztrace("\n=>  '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner), zval(inner),
-           ztype(inner));
+    ztrace("\n=>  '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner),
+           zval_cut(inner).c_str(), ztype(inner));
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
     if (!bare) zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
@@ -122,21 +108,21 @@ void tr_iexp_leaf(zelksymrec *leaf, const char *token_name) {
 
 void tr_iexp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("\n=>  iexp '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
-           zval(right));
+           zval_cut(right).c_str());
     zelk_appendval(left, op);
     zelk_appendval(left, ztext(right->val));
 }
 
 zelksymrec *tr_iexp_negation(zelksymrec *operand) {
     ztrace("\n=> iexp OP:'NEG'   $2:%ld='%s',%s',t:%d \n", zid(operand), zname(operand),
-           zval(operand), ztype(operand));
+           zval_cut(operand).c_str(), ztype(operand));
     zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
     return operand;
 }
 
 zelksymrec *tr_iexp_parenthesis(zelksymrec *inner) {
-    ztrace("\n=>  iexp '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner), zval(inner),
-           ztype(inner));
+    ztrace("\n=>  iexp '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner),
+           zval_cut(inner).c_str(), ztype(inner));
     zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
     return inner;
 }

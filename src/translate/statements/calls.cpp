@@ -14,13 +14,14 @@
 void tr_params_first(zelksymrec *arg) {
     arg->nbarg = 1;
     ztrace("DEbug :***  params  $$:%ld  $1:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
-           zid(arg), zid(arg), arg->nbarg, arg->nbarg, zval(arg), ztype(arg), TK_VAR);
+           zid(arg), zid(arg), arg->nbarg, arg->nbarg, zval_cut(arg).c_str(), ztype(arg), TK_VAR);
 }
 
 void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     list->nbarg += 1;
     ztrace("DEbug :***  params  $$:%ld  $3:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
-           zid(list), zid(arg), list->nbarg, list->nbarg, zval(arg), ztype(arg), TK_VAR);
+           zid(list), zid(arg), list->nbarg, list->nbarg, zval_cut(arg).c_str(), ztype(arg),
+           TK_VAR);
     zelk_appendval(list, ",");
     zelk_appendval(list, ztext(arg->val));
 }
