@@ -189,7 +189,8 @@ def lookups(n):
            "  input u;\n"
            "  real u, t;\n"
            "  begin\n"
-           "    h = u;\n" + "".join("    t = t + `SQ(u) * `G;\n" for _ in range(n)) +
+           "    t = u;\n" + "".join("    t = t + `SQ(u) * `G;\n" for _ in range(n)) +
+           "    h = t;\n"
            "  end\n"
            "endfunction\n")
     body = "".join("  x = h(a) + `SQ(b) + V(p, n) + I(br);\n  I(br) <+ x;\n" for _ in range(n))
