@@ -19,6 +19,13 @@ int zelkyyerror(const char *message) {
     return 0;
 }
 
+int zelk_next_token(zelksymrec *const *bottom, zelksymrec *const *top) {
+    zelk_collect_records(bottom, static_cast<size_t>(top - bottom) + 1);
+    int token = yylex();
+    zelk_note_token_value(yylval);
+    return token;
+}
+
 const char *zelk_parser_message(const char *message) {
     // The parser generator calls a full stack "memory exhausted".
     if (std::strcmp(message, "memory exhausted") == 0) return "parser stack overflow";

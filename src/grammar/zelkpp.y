@@ -46,6 +46,12 @@ ZELK_SAME_NUMBER(TK_ASSIGN) ZELK_SAME_NUMBER(TK_NE) ZELK_SAME_NUMBER(TK_EQU)
 ZELK_SAME_NUMBER(TK_AND) ZELK_SAME_NUMBER(TK_OR) ZELK_SAME_NUMBER(TK_LT)
 ZELK_SAME_NUMBER(TK_GT) ZELK_SAME_NUMBER(TK_LE) ZELK_SAME_NUMBER(TK_GE) ZELK_SAME_NUMBER(NEG)
 
+/* The parser asks for each token through zelk_next_token (grammar/parser.h),
+ * which shows the symbol table the parser's value stack: between two tokens
+ * it holds every record that the actions can still use, and the table frees
+ * the others.  yyvs and yyvsp are the bottom and the top of that stack in
+ * the parser generator's skeleton. */
+#define yylex() zelk_next_token(yyvs, yyvsp)
 #define yyerror(msg) zelkyyerror(msg)
 /* A syntax error raised by an action, reported like one the parser finds
  * (unless it is still recovering from the last one). */

@@ -1,11 +1,16 @@
 #include "symbols/symtab.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "base/trace.h"
 #include "symbols/kinds.h"
+#include "symbols/values.h"
 
 // The fixed vocabulary of arithmetic functions and system tasks: Verilog-A
 // name, C name, argument count.  Note the renamings: log is the decimal
@@ -28,8 +33,84 @@ struct szelkinit zelkarith_fncts[32] = {
 zelksymrec *zelksym_table = nullptr;
 
 namespace {
+
 long g_next_id = 0;
+zelksymrec *g_oldest = nullptr;  // the other end of the table from zelksym_table
+
+// The collector's bookkeeping (zelk_collect_records).
+const zelksymrec *g_token_value = nullptr;
+size_t g_made_since_collection = 0;
+size_t g_kept_at_collection = 0;
+// No collection before this many records have been made since the last:
+// small inputs are not collected at all.
+size_t g_collection_batch = 4096;
+
+// The lookup window of the analog function being defined: its name, and
+// the serial number of the newest record of that name.
+std::string g_window_name;
+long g_window_first = 0;
+bool g_window_open = false;
+
+bool in_window(const zelksymrec *rec) { return g_window_open && rec->id >= g_window_first; }
+
+void unlink_record(zelksymrec *rec) {
+    if (rec->newer)
+        rec->newer->next = rec->next;
+    else
+        zelksym_table = rec->next;
+    if (rec->next)
+        rec->next->newer = rec->newer;
+    else
+        g_oldest = rec->newer;
 }
+
+// Records come from a pool of blocks that also hold a short name, so that
+// making and freeing the record of a token costs no heap call.
+struct Block {
+    zelksymrec rec;
+    char name[24];
+};
+std::vector<std::unique_ptr<Block[]>> g_chunks;
+Block *g_free_blocks = nullptr;  // chained through rec.next
+constexpr size_t kChunk = 256;
+
+Block *block_of(zelksymrec *rec) { return reinterpret_cast<Block *>(rec); }
+
+zelksymrec *new_record(const char *name) {
+    if (!g_free_blocks) {
+        g_chunks.emplace_back(new Block[kChunk]);
+        for (size_t i = 0; i < kChunk; ++i) {
+            g_chunks.back()[i].rec.next = &g_free_blocks->rec;
+            g_free_blocks = &g_chunks.back()[i];
+        }
+    }
+    Block *b = g_free_blocks;
+    g_free_blocks = reinterpret_cast<Block *>(b->rec.next);
+    std::memset(&b->rec, 0, sizeof b->rec);
+    size_t n = std::strlen(name);
+    if (n < sizeof b->name) {
+        std::memcpy(b->name, name, n + 1);
+        b->rec.name = b->name;
+    } else {
+        b->rec.name = zelk_strdup(name);
+    }
+    return &b->rec;
+}
+
+void free_name(zelksymrec *rec) {
+    if (rec->name != block_of(rec)->name) std::free(rec->name);
+    rec->name = nullptr;
+}
+
+void free_record(zelksymrec *rec) {
+    zelk_release_text(rec);
+    free_name(rec);
+    Block *b = block_of(rec);
+    b->rec.next = &g_free_blocks->rec;
+    g_free_blocks = b;
+}
+
+}  // namespace
 
 char *zelk_strdup(const char *text) {
     if (!text) return nullptr;
@@ -41,7 +122,7 @@ char *zelk_strdup(const char *text) {
 
 zelksymrec *zelkputsym(const char *name, int type) {
     if (!name || !*name) return nullptr;
-    zelksymrec *rec = static_cast<zelksymrec *>(std::calloc(1, sizeof(zelksymrec)));
+    zelksymrec *rec = new_record(name);
     rec->id = ++g_next_id;
     ztrace("Debug : zelkputsym:  ptr:%ld:  sym_name:'%s'  type:%d(V:%d)\n", rec->id, name, type,
            TK_VAR);
@@ -52,7 +133,13 @@ zelksymrec *zelkputsym(const char *name, int type) {
     rec->isptr = 0;
     rec->nbarg = 0;
     rec->next = zelksym_table;
+    if (zelksym_table)
+        zelksym_table->newer = rec;
+    else
+        g_oldest = rec;
     zelksym_table = rec;
+    ++g_made_since_collection;
+    if (g_window_open && g_window_name == name) g_window_first = rec->id;
     return rec;
 }
 
@@ -86,73 +173,71 @@ const struct szelkinit *zelk_find_builtin(const char *name) {
     return nullptr;
 }
 
+ZelkLaterUse zelk_later_use(const zelksymrec *rec) {
+    if (rec == g_token_value) return ZELK_SEEN;
+    return in_window(rec) ? ZELK_LOOKED_UP : ZELK_NOT_SEEN;
+}
+
+void zelk_note_token_value(const zelksymrec *value) { g_token_value = value; }
+
+void zelk_collect_records(zelksymrec *const *stack, size_t count) {
+    // Only once as many records were made as the last collection kept, so
+    // that each collection costs about what was made since the last.
+    if (g_made_since_collection < std::max(g_kept_at_collection, g_collection_batch)) return;
+    // The stack may hold values that are no records any more (a mid-rule
+    // action's value is whatever its slot held before): they are compared,
+    // never followed.
+    std::vector<const zelksymrec *> reached(stack, stack + count);
+    reached.push_back(g_token_value);
+    std::sort(reached.begin(), reached.end());
+    size_t kept = 0;
+    for (zelksymrec *p = g_oldest; p;) {
+        zelksymrec *newer = p->newer;
+        if (in_window(p) || std::binary_search(reached.begin(), reached.end(), p)) {
+            ++kept;
+        } else {
+            unlink_record(p);
+            free_record(p);
+        }
+        p = newer;
+    }
+    g_kept_at_collection = kept;
+    g_made_since_collection = 0;
+}
+
+void zelk_setname(zelksymrec *rec, const char *name) {
+    char *copy = zelk_strdup(name);
+    free_name(rec);
+    rec->name = copy;
+}
+
+void zelk_set_collection_batch(size_t records) { g_collection_batch = records; }
+
+void zelk_lookup_window_open(const zelksymrec *name) {
+    g_window_open = true;
+    g_window_name = name->name;
+    g_window_first = name->id;
+}
+
+void zelk_lookup_window_close() {
+    g_window_open = false;
+    g_window_name.clear();
+}
+
 void zelk_free_symbol_table() {
     zelksymrec *p = zelksym_table;
     while (p) {
         zelksymrec *next = p->next;
-        std::free(p->name);
-        std::free(p->val);
-        std::free(p);
+        free_record(p);
         p = next;
     }
     zelksym_table = nullptr;
+    g_oldest = nullptr;
+    g_free_blocks = nullptr;
+    g_chunks.clear();
     g_next_id = 0;
-}
-
-void zelk_setval_n(zelksymrec *rec, const char *text, size_t len) {
-    // Every holder of a value text keeps its own copy, so the text being
-    // replaced belongs to this record alone and can go.  The new text is
-    // copied first: it may be the old one.
-    char *p = static_cast<char *>(std::malloc(len + 1));
-    std::memcpy(p, text, len);
-    p[len] = '\0';
-    std::free(rec->val);
-    rec->val = p;
-    rec->vallen = len;
-    rec->valcap = len + 1;
-}
-
-void zelk_setval(zelksymrec *rec, const char *text) {
-    if (!text) {
-        std::free(rec->val);
-        rec->val = nullptr;
-        rec->vallen = 0;
-        rec->valcap = 0;
-        return;
-    }
-    zelk_setval_n(rec, text, std::strlen(text));
-}
-
-void zelk_appendval_n(zelksymrec *rec, const char *text, size_t len) {
-    if (!rec->val || rec->valcap == 0) {
-        // A text we do not own the growth of (or none): start a fresh copy.
-        const char *old = rec->val ? rec->val : "";
-        size_t oldlen = std::strlen(old);
-        size_t cap = oldlen + len + 1;
-        if (cap < 64) cap = 64;
-        char *p = static_cast<char *>(std::malloc(cap));
-        std::memcpy(p, old, oldlen);
-        std::memcpy(p + oldlen, text, len);
-        p[oldlen + len] = '\0';
-        std::free(rec->val);
-        rec->val = p;
-        rec->vallen = oldlen + len;
-        rec->valcap = cap;
-        return;
-    }
-    size_t need = rec->vallen + len + 1;
-    if (need > rec->valcap) {
-        size_t cap = rec->valcap * 2;
-        if (cap < need) cap = need;
-        if (cap < 64) cap = 64;
-        rec->val = static_cast<char *>(std::realloc(rec->val, cap));
-        rec->valcap = cap;
-    }
-    std::memcpy(rec->val + rec->vallen, text, len);
-    rec->vallen += len;
-    rec->val[rec->vallen] = '\0';
-}
-
-void zelk_appendval(zelksymrec *rec, const char *text) {
-    zelk_appendval_n(rec, text, std::strlen(text));
+    g_token_value = nullptr;
+    g_made_since_collection = 0;
+    g_kept_at_collection = 0;
+    zelk_lookup_window_close();
 }

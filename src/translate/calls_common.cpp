@@ -1,6 +1,7 @@
 #include "translate/calls_common.h"
 
 #include "base/diagnostics.h"
+#include "base/text.h"
 #include "symbols/lists.h"
 #include "symbols/state.h"
 
@@ -26,17 +27,23 @@ void report_count(const char *name, int given, int wanted, const char *args_text
                    name, given, wanted, name, ZelkCurLineNumber);
 }
 
-// Writes argument number `position` (from 1), the last one with the
-// closing parenthesis.
-void end_argument(std::string &out, int func, const char *name, const char *args_text,
-                  int position, const std::string &arg, bool last) {
+// Whether argument number `position` (from 1) is passed by address; an
+// argument beyond the function's count is reported.
+bool pointer_argument(int func, const char *name, const char *args_text, int position) {
     const ZelkAnalFuncRec &f = ZelkFunclist[func];
     if (position > f.FuncNbArg) {
         zelk_error("!! Internal Error: '%s' Invalid Arg number:%d (not %d):  near '%s(%s)' in line "
                    "number:%d .\n",
                    name, position, f.FuncNbArg, name, args_text, ZelkCurLineNumber);
     }
-    bool pointer = position <= f.FuncNbArg && f.FuncArg[position - 1].isptr;
+    return position <= f.FuncNbArg && f.FuncArg[position - 1].isptr;
+}
+
+// Writes argument number `position`, the last one with the closing
+// parenthesis.
+void end_argument(std::string &out, int func, const char *name, const char *args_text,
+                  int position, const std::string &arg, bool last) {
+    bool pointer = pointer_argument(func, name, args_text, position);
     out += pointer ? " &(" : " ";
     out += arg;
     if (pointer) out += ")";
@@ -58,8 +65,23 @@ int zelk_check_call(bool macro, const char *name, int nbarg, const char *args_te
     return index;
 }
 
-void zelk_convert_call_arguments(std::string &out, int func, const char *name,
-                                 const char *args_text) {
+void zelk_call_argument_pieces(std::vector<ZelkPiece> &pieces, std::string &storage, int func,
+                               const char *name, zelksymrec *args) {
+    const char *args_text = ztext(args->val);
+    // When the list knows its arguments, they are passed as they stand:
+    // reading the text again at every level of nested calls would cost the
+    // square of the nesting.
+    std::vector<ZelkPiece> each;
+    if (zelk_argument_pieces(args, each)) {
+        for (size_t i = 0; i < each.size(); ++i) {
+            bool last = i + 1 == each.size();
+            bool pointer = pointer_argument(func, name, args_text, static_cast<int>(i) + 1);
+            pieces.push_back(zelk_piece(pointer ? " &(" : " "));
+            pieces.push_back(each[i]);
+            pieces.push_back(zelk_piece(pointer ? (last ? "))" : "),") : (last ? ")" : ",")));
+        }
+        return;
+    }
     int depth = 0;
     int position = 0;
     std::string arg;
@@ -69,11 +91,11 @@ void zelk_convert_call_arguments(std::string &out, int func, const char *name,
             ++depth;
             arg += c;
         } else if (c == ',' && depth == 0) {
-            end_argument(out, func, name, args_text, ++position, arg, false);
+            end_argument(storage, func, name, args_text, ++position, arg, false);
             arg.clear();
         } else if (p[1] == '\0') {
             arg += c;
-            end_argument(out, func, name, args_text, ++position, arg, true);
+            end_argument(storage, func, name, args_text, ++position, arg, true);
             break;
         } else if (c == ')') {
             --depth;
@@ -82,4 +104,5 @@ void zelk_convert_call_arguments(std::string &out, int func, const char *name,
             arg += c;
         }
     }
+    pieces.push_back(zelk_piece(storage.data(), storage.size()));
 }

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "symbols/values.h"
 
 // Checks a call of the analog function (`macro` false) or text macro `name`
 // with `nbarg` arguments, written "name(args_text)", or "`name" when
@@ -15,9 +18,11 @@
 int zelk_check_call(bool macro, const char *name, int nbarg, const char *args_text,
                     bool count_checked);
 
-// Appends to `out` the arguments of `args_text` for function `func`, each as
-// " %s," or " &(%s),", the last one closing the call with ")".  Arguments are
-// split at commas outside parentheses.  An argument beyond the function's
-// count is reported (with `name` for the message) and written plainly.
-void zelk_convert_call_arguments(std::string &out, int func, const char *name,
-                                 const char *args_text);
+// Appends to `pieces` the arguments of the argument list `args` (which the
+// call consumes) for function `func`, each as " %s," or " &(%s),", the last
+// one closing the call with ")".  Arguments are split at commas outside
+// parentheses.  An argument beyond the function's count is reported (with
+// `name` for the message) and written plainly.  `storage` holds the text
+// that the pieces point into when the list text has to be read again.
+void zelk_call_argument_pieces(std::vector<ZelkPiece> &pieces, std::string &storage, int func,
+                               const char *name, zelksymrec *args);

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "symbols/kinds.h"
 #include "symbols/lists.h"
+#include "symbols/values.h"
 #include "translate/calls_common.h"
 #include "translate/names.h"
 #include "translate/reset.h"
@@ -83,36 +85,69 @@ TEST(NameList, SplitsAtEveryComma) {
 }
 
 // g(u, v) with v an output: arguments split at commas outside parentheses,
-// output arguments passed by address, surplus ones reported.
+// output arguments passed by address, surplus ones reported.  An argument
+// list built argument by argument gives its arguments as they stand when
+// they are plain; any list gives what reading its text gives.
+struct Written {
+    std::string text;
+    int errors;
+    std::string err;
+};
+
+Written convert(zelksymrec *list) {
+    ZelkCurErrNumber = 0;
+    ::testing::internal::CaptureStderr();
+    std::vector<ZelkPiece> pieces;
+    std::string storage;
+    zelk_call_argument_pieces(pieces, storage, 0, "g", list);
+    zelksymrec *out = zelkputsym("out", TK_VAR);
+    zelk_joinval(out, pieces);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    return Written{out->val ? out->val : "", ZelkCurErrNumber, err};
+}
+
 TEST_F(Lists, CallArgumentsSplitAtTopLevelCommas) {
     zelk_add_function("g", 0);
     zelk_add_function_arg("u", false);
     zelk_add_function_arg("v", true);
     const struct {
-        const char *args;
+        std::vector<const char *> args;
         const char *written;
         int errors;
     } cases[] = {
-        {"u+1,v", " u+1, &(v))", 0},
-        {"k(a,b),(c,d)", " k(a,b), &((c,d)))", 0},
-        {"a", " a)", 0},
-        {"a,b,c", " a, &(b), c)", 1},
-        {"\"x,y\",z", " \"x, &(y\"), z)", 1},
-        {"(a,b", " (a,b)", 0},
-        {"a,", " a,", 0},
-        {"a(", "", 0},
+        {{"u+1", "v"}, " u+1, &(v))", 0},
+        {{"k(a,b)", "(c,d)"}, " k(a,b), &((c,d)))", 0},
+        {{"a"}, " a)", 0},
+        {{"a", "b", "c"}, " a, &(b), c)", 1},
+        {{"\"x,y\"", "z"}, " \"x, &(y\"), z)", 1},
+        {{"(a", "b"}, " (a,b)", 0},
+        {{"a", ""}, " a,", 0},
+        {{"a("}, "", 0},
+        {{"f(", "x)"}, " f(,x))", 0},
     };
     for (const auto &c : cases) {
-        std::string out;
-        ZelkCurErrNumber = 0;
-        ::testing::internal::CaptureStderr();
-        zelk_convert_call_arguments(out, 0, "g", c.args);
-        std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(out, c.written) << c.args;
-        EXPECT_EQ(ZelkCurErrNumber, c.errors) << c.args;
-        if (c.errors)
-            EXPECT_EQ(err, std::string("!! Internal Error: 'g' Invalid Arg number:3 (not 2):  near "
-                                       "'g(") + c.args + ")' in line number:1 .\n");
+        std::string text;
+        for (const char *a : c.args) text += std::string(text.empty() ? "" : ",") + a;
+        // The list as the parser builds it, and the same text alone.
+        zelksymrec *list = zelkputsym("list", TK_VAR);
+        zelk_setval(list, c.args[0]);
+        list->nbarg = 1;
+        for (size_t i = 1; i < c.args.size(); ++i) {
+            zelksymrec *arg = zelkputsym("arg", TK_VAR);
+            zelk_setval(arg, c.args[i]);
+            zelk_append_argument(list, arg);
+            list->nbarg += 1;
+        }
+        zelksymrec *alone = zelkputsym("alone", TK_VAR);
+        zelk_setval(alone, text.c_str());
+        for (zelksymrec *args : {list, alone}) {
+            Written w = convert(args);
+            EXPECT_EQ(w.text, c.written) << text;
+            EXPECT_EQ(w.errors, c.errors) << text;
+            if (c.errors)
+                EXPECT_EQ(w.err, "!! Internal Error: 'g' Invalid Arg number:3 (not 2):  near 'g(" +
+                                     text + ")' in line number:1 .\n");
+        }
     }
 }
 

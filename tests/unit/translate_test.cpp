@@ -13,11 +13,13 @@
 #include "driver/pipeline.h"
 #include "support/harness.h"
 #include "symbols/state.h"
+#include "symbols/symtab.h"
 #include "translate/reset.h"
 
 using namespace zelktest;
 
 TEST(Translate, EveryGoldenCaseInOneProcess) {
+    zelk_set_collection_batch(1);
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     for (const std::string &name : golden_case_names()) {
@@ -58,4 +60,5 @@ TEST(Translate, EveryGoldenCaseInOneProcess) {
         for (const std::string &line : lines_of(want_trace.substr(trace.size())))
             EXPECT_TRUE(line.rfind("cpp  ", 0) == 0 || line.rfind("zelk4th ", 0) == 0) << line;
     }
+    zelk_set_collection_batch(4096);
 }

@@ -2,6 +2,7 @@
 // functions (checked against the built-in table's argument counts), analog
 // functions and text macro instances.
 #include <string>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
@@ -50,7 +51,7 @@ void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
-    zelk_setval(call, zfmt("%s(%s)", rname, ztext(args->val)).c_str());
+    zelk_joinval(call, {zelk_piece(rname), zelk_piece("("), zelk_piece_taken(args), zelk_piece(")")});
     call->type = TK_FNCT;
 }
 
@@ -67,12 +68,15 @@ void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
     // surplus arguments.  Call statements compare it everywhere.  Both are
     // the translator's defined behaviour, pinned by the golden cases.
     int func = zelk_check_call(false, name, args->nbarg, args_text, ZelkAnalogOn != 0);
-    std::string text = zfmt("%s(", name);
-    if (func >= 0)
-        zelk_convert_call_arguments(text, func, name, args_text);
-    else
-        text += zfmt("%s)", args_text);
-    zelk_setval(call, text.c_str());
+    std::vector<ZelkPiece> pieces = {zelk_piece(name), zelk_piece("(")};
+    std::string storage;
+    if (func >= 0) {
+        zelk_call_argument_pieces(pieces, storage, func, name, args);
+    } else {
+        pieces.push_back(zelk_piece_taken(args));
+        pieces.push_back(zelk_piece(")"));
+    }
+    zelk_joinval(call, pieces);
     call->type = TK_ANALFUNC;
 }
 
@@ -115,7 +119,8 @@ zelksymrec *tr_exp_macro_call(zelksymrec *name, zelksymrec *args, int form) {
     else
         zelk_check_call(true, name->name, args->nbarg, args_text, true);
     // The source name, never a built-in's C name.
-    zelk_setval(name, zfmt("%s(%s)", name->name, args_text).c_str());
+    zelk_joinval(name, {zelk_piece(name->name), zelk_piece("("), zelk_piece_taken(args),
+                        zelk_piece(")")});
     name->type = form;
     return name;
 }

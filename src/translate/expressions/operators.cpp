@@ -11,6 +11,7 @@
 #include "symbols/literals.h"
 #include "symbols/lists.h"
 #include "symbols/state.h"
+#include "symbols/values.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
 
@@ -42,10 +43,8 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
            zid(then_value), zname(then_value), zval_cut(then_value).c_str(), ztype(then_value),
            TK_VAR, zid(else_value), zname(else_value), zval_cut(else_value).c_str(),
            ztype(else_value), TK_VAR);
-    zelk_appendval(cond, "?");
-    zelk_appendval(cond, ztext(then_value->val));
-    zelk_appendval(cond, ":");
-    zelk_appendval(cond, ztext(else_value->val));
+    zelk_joinval(cond, {zelk_piece_extended(cond), zelk_piece("?"), zelk_piece_taken(then_value),
+                        zelk_piece(":"), zelk_piece_taken(else_value)});
     cond->type = TK_NEW_EXEC;
 }
 
@@ -54,8 +53,7 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
            "$3:%ld:'%s' '%s' type:%d(Var:%d)  \n",
            op, ZelkCurLineNumber, zid(left), zname(left), zval_cut(left).c_str(), ztype(left),
            TK_VAR, zid(right), zname(right), zval_cut(right).c_str(), ztype(right), TK_VAR);
-    zelk_appendval(left, op);
-    zelk_appendval(left, ztext(right->val));
+    zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;
 }
@@ -65,8 +63,7 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // (a+b+c+...) it would make the trace grow with the square of its length.
     ztrace("\n=>  '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
            zval_cut(right).c_str());
-    zelk_appendval(left, op);
-    zelk_appendval(left, ztext(right->val));
+    zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     left->type = TK_NEW_EXEC;
 }
 
@@ -74,7 +71,7 @@ zelksymrec *tr_exp_negation(zelksymrec *operand) {
     ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
            zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(operand),
            zname(operand), zval_cut(operand).c_str(), ztype(operand));
-    zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
+    zelk_joinval(operand, {zelk_piece("-"), zelk_piece_of(operand)});
     operand->type = TK_NEW_EXEC;
     ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),
            zval_cut(operand).c_str(), zid(operand), zname(operand), zval_cut(operand).c_str());
@@ -84,7 +81,8 @@ zelksymrec *tr_exp_negation(zelksymrec *operand) {
 void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
     ztrace("\n=>  '^'  $1='%s',%s' $3='%s',%s' \n", zname(base), zval_cut(base).c_str(),
            zname(exponent), zval_cut(exponent).c_str());
-    zelk_setval(base, zfmt("pow(%s,%s)", ztext(base->val), ztext(exponent->val)).c_str());
+    zelk_joinval(base, {zelk_piece("pow("), zelk_piece_of(base), zelk_piece(","),
+                        zelk_piece_taken(exponent), zelk_piece(")")});
     base->type = TK_POW;
 }
 
@@ -93,7 +91,7 @@ zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
            zval_cut(inner).c_str(), ztype(inner));
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
-    if (!bare) zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
+    if (!bare) zelk_joinval(inner, {zelk_piece("("), zelk_piece_of(inner), zelk_piece(")")});
     inner->type = TK_NEW_EXEC;
     return inner;
 }
@@ -109,20 +107,19 @@ void tr_iexp_leaf(zelksymrec *leaf, const char *token_name) {
 void tr_iexp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace("\n=>  iexp '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
            zval_cut(right).c_str());
-    zelk_appendval(left, op);
-    zelk_appendval(left, ztext(right->val));
+    zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
 }
 
 zelksymrec *tr_iexp_negation(zelksymrec *operand) {
     ztrace("\n=> iexp OP:'NEG'   $2:%ld='%s',%s',t:%d \n", zid(operand), zname(operand),
            zval_cut(operand).c_str(), ztype(operand));
-    zelk_setval(operand, zfmt("-%s", ztext(operand->val)).c_str());
+    zelk_joinval(operand, {zelk_piece("-"), zelk_piece_of(operand)});
     return operand;
 }
 
 zelksymrec *tr_iexp_parenthesis(zelksymrec *inner) {
     ztrace("\n=>  iexp '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner),
            zval_cut(inner).c_str(), ztype(inner));
-    zelk_setval(inner, zfmt("(%s)", ztext(inner->val)).c_str());
+    zelk_joinval(inner, {zelk_piece("("), zelk_piece_of(inner), zelk_piece(")")});
     return inner;
 }

@@ -80,6 +80,7 @@ void tr_function_open(zelksymrec *name, int integer) {
            TK_VAR);
     zout_line_marker();
     zelk_add_function(name->name, integer ? 1 : 0);
+    zelk_lookup_window_open(name);
     ZelkAnalogFuncOn = 1;
     ZelkPrintLevel = 1;
     ZelkAnalogFuncStart = 1;
@@ -98,6 +99,7 @@ bool tr_function_close() {
 
     zelksymrec *rec = zelkgetsym(f.name);
     if (rec) rec->type = TK_ANALFUNC;
+    zelk_lookup_window_close();
 
     std::vector<const char *> args;
     for (int i = 0; i < f.FuncNbArg; ++i) args.push_back(f.FuncArg[i].name);

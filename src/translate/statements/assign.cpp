@@ -9,6 +9,7 @@
 #include "symbols/kinds.h"
 #include "symbols/lists.h"
 #include "symbols/state.h"
+#include "symbols/values.h"
 #include "translate/actions.h"
 #include "translate/emit.h"
 
@@ -31,12 +32,10 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
     if (ZelkAnalogFuncOn) {
         int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
-            char *pointer = zelk_strdup(zfmt(" *%s", target->name).c_str());
-            std::free(target->name);
-            target->name = pointer;
+            zelk_setname(target, zfmt(" *%s", target->name).c_str());
         }
     }
-    zelk_setval(target, ztext(value->val));
+    zelk_joinval(target, {zelk_piece_taken(value)});
     target->type = TK_VAR;
 }
 
@@ -88,7 +87,7 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
         }
     }
     zelk_add_branch_key(flow, key.c_str());
-    zelk_setval(probe, zfmt(flow ? "_I(%s) <== %s " : "_V(%s) <== %s ", written.c_str(), ztext(value->val))
-                           .c_str());
+    zelk_joinval(probe, {zelk_piece(flow ? "_I(" : "_V("), zelk_piece(written.data(), written.size()),
+                         zelk_piece(") <== "), zelk_piece_taken(value), zelk_piece(" ")});
     probe->type = flow ? TK_I : TK_V;
 }

@@ -1,6 +1,7 @@
 // Argument lists, and calls used as statements: built-in functions and
 // system tasks, analog functions, and text macro instances.
 #include <string>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
@@ -22,8 +23,7 @@ void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     ztrace("DEbug :***  params  $$:%ld  $3:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
            zid(list), zid(arg), list->nbarg, list->nbarg, zval_cut(arg).c_str(), ztype(arg),
            TK_VAR);
-    zelk_appendval(list, ",");
-    zelk_appendval(list, ztext(arg->val));
+    zelk_append_argument(list, arg);
 }
 
 void tr_builtin_call_statement(zelksymrec *call, zelksymrec *args) {
@@ -46,12 +46,15 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
     // A call statement checks the argument count wherever it stands (see
     // tr_exp_function_call for calls inside expressions).
     int func = zelk_check_call(false, name, args->nbarg, args_text, true);
-    std::string text = zfmt("%s( ", name);
-    if (func >= 0)
-        zelk_convert_call_arguments(text, func, name, args_text);
-    else
-        text += zfmt("%s)", args_text);
-    zelk_setval(call, text.c_str());
+    std::vector<ZelkPiece> pieces = {zelk_piece(name), zelk_piece("( ")};
+    std::string storage;
+    if (func >= 0) {
+        zelk_call_argument_pieces(pieces, storage, func, name, args);
+    } else {
+        pieces.push_back(zelk_piece_taken(args));
+        pieces.push_back(zelk_piece(")"));
+    }
+    zelk_joinval(call, pieces);
     call->type = TK_ANALFUNC;
 }
 
