@@ -3,13 +3,29 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "base/format.h"
 #include "symbols/state.h"
 
+namespace {
+
+void write_out(ZSink &sink, size_t) {
+    char *start = static_cast<char *>(sink.owner);
+    std::fwrite(start, 1, static_cast<size_t>(sink.pos - start), yyout);
+    sink.pos = start;
+}
+
+}  // namespace
+
+// Formatted on the stack and handed to the stream in one piece, which costs
+// far less than the C library's own printf.
 void zout(const char *fmt, ...) {
+    char buf[1024];
+    ZSink sink{buf, buf + sizeof buf, write_out, buf};
     va_list ap;
     va_start(ap, fmt);
-    std::vfprintf(yyout, fmt, ap);
+    zformat(sink, fmt, ap);
     va_end(ap);
+    write_out(sink, 0);
 }
 
 void zout_text(const char *text) { std::fputs(text, yyout); }
@@ -18,7 +34,7 @@ void zout_line_break() { std::fputs(ZelkDefineOn == 1 ? "\\\n" : "\n", yyout); }
 
 void zout_line_marker() {
     if (ZelkDefineOn < 1 && ZelkPrintN0line)
-        std::fprintf(yyout, "\n#line  %d  \"%s\" ", ZelkCurLineNumber, ZelkInCppFileName);
+        zout("\n#line  %d  \"%s\" ", ZelkCurLineNumber, ZelkInCppFileName);
 }
 
 long zid(const zelksymrec *rec) { return rec ? rec->id : 0L; }
