@@ -30,29 +30,92 @@ void ZSink::fill(char c, size_t count) {
     }
 }
 
+namespace {
+
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+size_t decimal_width(unsigned long long value) {
+    size_t n = 1;
+    for (; value >= 10000; value /= 10000) n += 4;
+    if (value >= 1000) return n + 3;
+    if (value >= 100) return n + 2;
+    return value >= 10 ? n + 1 : n;
+}
+
+}  // namespace
+
 size_t zformat_decimal(char *out, unsigned long long value) {
-    static const char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char tmp[20];
-    char *p = tmp + sizeof tmp;
+    size_t n = decimal_width(value);
+    char *p = out + n;
+    // Most numbers of the trace (lines, serial numbers, kind codes) are
+    // small: 32-bit divisions are cheaper.
+    if (value <= 0xffffffffULL) {
+        unsigned v = static_cast<unsigned>(value);
+        while (v >= 100) {
+            unsigned pair = v % 100 * 2;
+            v /= 100;
+            *--p = kDigitPairs[pair + 1];
+            *--p = kDigitPairs[pair];
+        }
+        if (v >= 10) {
+            *--p = kDigitPairs[v * 2 + 1];
+            *--p = kDigitPairs[v * 2];
+        } else {
+            *--p = static_cast<char>('0' + v);
+        }
+        return n;
+    }
     while (value >= 100) {
         unsigned pair = static_cast<unsigned>(value % 100) * 2;
         value /= 100;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
     }
     if (value >= 10) {
-        unsigned pair = static_cast<unsigned>(value) * 2;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
+        *--p = kDigitPairs[value * 2 + 1];
+        *--p = kDigitPairs[value * 2];
     } else {
         *--p = static_cast<char>('0' + value);
     }
-    size_t n = static_cast<size_t>(tmp + sizeof tmp - p);
-    std::memcpy(out, p, n);
     return n;
+}
+
+namespace {
+
+// The trace writes the same few numbers again and again: the line being
+// read, the kind codes, the serial number of the record at hand.  Their
+// digits are kept in a small table indexed by value, which makes most
+// numbers a copy.
+struct CachedNumber {
+    long value;
+    unsigned char len;  // 0: empty slot
+    char text[23];
+};
+CachedNumber g_numbers[128];
+
+}  // namespace
+
+void zformat_long(ZSink &sink, long value) {
+    CachedNumber &c = g_numbers[static_cast<unsigned long>(value) % 128];
+    if (c.len == 0 || c.value != value) {
+        unsigned long magnitude =
+            value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+        size_t sign = value < 0 ? 1 : 0;
+        c.text[0] = '-';
+        c.len = static_cast<unsigned char>(sign + zformat_decimal(c.text + sign, magnitude));
+        c.value = value;
+    }
+    if (sink.end - sink.pos >= static_cast<long>(sizeof c.text)) {
+        // Room for the whole slot: a copy of fixed length, then only the
+        // digits count.
+        std::memcpy(sink.pos, c.text, sizeof c.text);
+        sink.pos += c.len;
+    } else {
+        sink.put(c.text, c.len);
+    }
 }
 
 namespace {
@@ -68,6 +131,9 @@ struct Spec {
     int precision = -1;  // -1: none; after a '*', the argument as given
     char length = 0;     // 'H' hh, 'h', 'l', 'q' ll, 'L', 'j', 'z', 't'
     char conversion = 0;
+    // %s, %c, %d, %i or %ld with at most '-' and a width: what nearly every
+    // trace record uses, done on the short path.
+    bool common = false;
 };
 
 // The width to pad to (a negative '*' argument means '-').
@@ -78,16 +144,20 @@ size_t pad_width(const Spec &s, bool &left) {
     return s.width == INT_MIN ? static_cast<size_t>(INT_MAX) + 1 : static_cast<size_t>(-s.width);
 }
 
-inline void put_padded(ZSink &out, const Spec &s, const char *text, size_t len) {
-    if (s.width == 0) {
-        out.put(text, len);
-        return;
-    }
+__attribute__((noinline)) void put_padded_slow(ZSink &out, const Spec &s, const char *text,
+                                                size_t len) {
     bool left;
     size_t width = pad_width(s, left);
     if (!left && width > len) out.fill(' ', width - len);
     out.put(text, len);
     if (left && width > len) out.fill(' ', width - len);
+}
+
+inline void put_padded(ZSink &out, const Spec &s, const char *text, size_t len) {
+    if (s.width == 0)
+        out.put(text, len);
+    else
+        put_padded_slow(out, s, text, len);
 }
 
 // snprintf for one conversion whose argument has already been fetched.
@@ -220,10 +290,14 @@ bool read_spec(const char *p, Spec &s) {
     if (*p == '\0') return false;
     s.conversion = *p;
     s.stop = p + 1;
+    bool plain_spec = !s.other_flags && !s.star_width && !s.star_precision && s.precision < 0;
+    s.common = plain_spec && ((s.length == 0 && (*p == 's' || *p == 'c' || *p == 'd' || *p == 'i')) ||
+                              (s.length == 'l' && (*p == 'd' || *p == 'i')));
     return true;
 }
 
-void put_conversion(ZSink &out, const Spec &s, va_list &ap) {
+// Every conversion.
+__attribute__((noinline)) void put_any(ZSink &out, const Spec &s, va_list &ap) {
     switch (s.conversion) {
     case 's': {
         if (s.length == 'l' || s.other_flags) {
@@ -270,6 +344,30 @@ void put_conversion(ZSink &out, const Spec &s, va_list &ap) {
         // Not a conversion: printed as it stands, as the C library does.
         out.put(s.start, static_cast<size_t>(s.stop - s.start));
         break;
+    }
+}
+
+// The common conversions on their short path, the others through put_any.
+inline void put_conversion(ZSink &out, const Spec &s, va_list &ap) {
+    if (!s.common) {
+        put_any(out, s, ap);
+    } else if (s.conversion == 's') {
+        const char *text = va_arg(ap, const char *);
+        if (!text) text = "(null)";
+        put_padded(out, s, text, std::strlen(text));
+    } else if (s.conversion == 'c') {
+        char c = static_cast<char>(va_arg(ap, int));
+        put_padded(out, s, &c, 1);
+    } else if (s.width == 0) {
+        zformat_long(out, s.length == 'l' ? va_arg(ap, long) : va_arg(ap, int));
+    } else {
+        long v = s.length == 'l' ? va_arg(ap, long) : va_arg(ap, int);
+        unsigned long magnitude =
+            v < 0 ? 0UL - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+        char digits[24];
+        digits[0] = '-';
+        size_t sign = v < 0 ? 1 : 0;
+        put_padded(out, s, digits, sign + zformat_decimal(digits + sign, magnitude));
     }
 }
 

@@ -47,5 +47,8 @@ void zformat(ZSink &sink, const char *fmt, va_list ap);
 // returns their count.
 size_t zformat_decimal(char *out, unsigned long long value);
 
+// A number as %ld writes it.
+void zformat_long(ZSink &sink, long value);
+
 // The formatted text as a string.
 std::string zvformat(const char *fmt, va_list ap);

@@ -124,9 +124,8 @@ zelksymrec *zelkputsym(const char *name, int type) {
     if (!name || !*name) return nullptr;
     zelksymrec *rec = new_record(name);
     rec->id = ++g_next_id;
-    ztrace("Debug : zelkputsym:  ptr:%ld:  sym_name:'%s'  type:%d(V:%d)\n", rec->id, name, type,
-           TK_VAR);
-    rec->name = zelk_strdup(name);
+    ztrace_parts("Debug : zelkputsym:  ptr:", rec->id, ":  sym_name:'", ZText{name}, "'  type:", type,
+                 "(V:", TK_VAR, ")\n");
     rec->val = nullptr;
     rec->type = type;
     rec->kind = 0;

@@ -33,21 +33,21 @@ void check_builtin_count(const struct szelkinit &row, const char *name, int give
 
 void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
     bool flow = probe->type == TK_I;
-    ztrace("Debug :*** NO return   %s   START   LineNumber:%d   $$=%ld:'%s','%s't:%d(TK_V:%d)    "
-           "$2=%ld:'%s','%s't:%d(TK_V:%d)   nbarg:%d \n",
-           flow ? "TK_I" : "TK_V", ZelkCurLineNumber, zid(probe), zname(probe), zval(probe),
-           ztype(probe), TK_V, zid(nodes), zname(nodes), zval(nodes), ztype(nodes), TK_V,
-           nodes->nbarg);
+    ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
+                 ZelkCurLineNumber, "   $$=", zid(probe), ":'", ZText{zname(probe)}, "','",
+                 ZText{zval(probe)}, "'t:", ztype(probe), "(TK_V:", TK_V, ")    $2=", zid(nodes), ":'",
+                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(TK_V:", TK_V,
+                 ")   nbarg:", nodes->nbarg, " \n");
     const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
     zelk_setval(probe, zfmt(form, ztext(nodes->val)).c_str());
     probe->type = flow ? TK_I : TK_V;
 }
 
 void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
-    ztrace("Debug :***  TK_FNCT (exp) START   LineNumber:%d   $1:'%s','%s' t:%d(F:%d,AF:%d) na:%d  "
-           "$2:'%s','%s' t:%d \n",
-           ZelkCurLineNumber, zname(call), zval_cut(call).c_str(), ztype(call), TK_FNCT,
-           TK_ANALFUNC, args->nbarg, zname(args), zval_cut(args).c_str(), ztype(args));
+    ztrace_parts("Debug :***  TK_FNCT (exp) START   LineNumber:", ZelkCurLineNumber, "   $1:'",
+                 ZText{zname(call)}, "','", ZText{zval_cut(call).c_str()}, "' t:", ztype(call), "(F:",
+                 TK_FNCT, ",AF:", TK_ANALFUNC, ") na:", args->nbarg, "  $2:'", ZText{zname(args)},
+                 "','", ZText{zval_cut(args).c_str()}, "' t:", ztype(args), " \n");
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));

@@ -16,13 +16,14 @@
 #include "translate/emit.h"
 
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
-    ztrace("\n=>  %s   $1(name,value,type)=('%s','%s',%d)  \n", token_name, zname(lit), zval(lit),
-           ztype(lit));
+    ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", ZText{zname(lit)}, "','",
+                 ZText{zval(lit)}, "',", ztype(lit), ")  \n");
     zelk_setval(lit, lit->name);
 }
 
 void tr_exp_variable(zelksymrec *var) {
-    ztrace("\n=>  TK_VAR   $1(name,value,type)=('%s','%s',%d)  \n", zname(var), zval(var), ztype(var));
+    ztrace_parts("\n=>  TK_VAR   $1(name,value,type)=('", ZText{zname(var)}, "','", ZText{zval(var)},
+                 "',", ztype(var), ")  \n");
     // Output arguments of the analog function being defined are pointers.
     bool pointer = false;
     if (ZelkAnalogFuncOn) {
@@ -49,10 +50,10 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 }
 
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
-    ztrace("DEbug :***  exp   '%s'   LineNumber:%d     $1:%ld:'%s''%s' type:%d(Var:%d)  "
-           "$3:%ld:'%s' '%s' type:%d(Var:%d)  \n",
-           op, ZelkCurLineNumber, zid(left), zname(left), zval_cut(left).c_str(), ztype(left),
-           TK_VAR, zid(right), zname(right), zval_cut(right).c_str(), ztype(right), TK_VAR);
+    ztrace_parts("DEbug :***  exp   '", ZText{op}, "'   LineNumber:", ZelkCurLineNumber, "     $1:",
+                 zid(left), ":'", ZText{zname(left)}, "''", ZText{zval_cut(left).c_str()}, "' type:",
+                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid(right), ":'", ZText{zname(right)}, "' '",
+                 ZText{zval_cut(right).c_str()}, "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;
@@ -61,8 +62,8 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // The left operand's text is not repeated here: in a long chain
     // (a+b+c+...) it would make the trace grow with the square of its length.
-    ztrace("\n=>  '%s'  $1:%ld='%s' $3='%s',%s' \n", op, zid(left), zname(left), zname(right),
-           zval_cut(right).c_str());
+    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid(left), "='", ZText{zname(left)}, "' $3='",
+                 ZText{zname(right)}, "',", ZText{zval_cut(right).c_str()}, "' \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     left->type = TK_NEW_EXEC;
 }
@@ -87,8 +88,8 @@ void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
 }
 
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
-    ztrace("\n=>  '(...)'  $2:%ld='%s',%s',t:%d \n", zid(inner), zname(inner),
-           zval_cut(inner).c_str(), ztype(inner));
+    ztrace_parts("\n=>  '(...)'  $2:", zid(inner), "='", ZText{zname(inner)}, "',",
+                 ZText{zval_cut(inner).c_str()}, "',t:", ztype(inner), " \n");
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
     if (!bare) zelk_joinval(inner, {zelk_piece("("), zelk_piece_of(inner), zelk_piece(")")});

@@ -25,10 +25,11 @@ std::string commas_to_underscores(const char *text) {
 // Inside an analog function, an output or inout argument is reached through
 // its pointer.
 void assign(const char *what, zelksymrec *target, zelksymrec *value) {
-    ztrace("*** %s   START  TK_VAR '=' LineNumber:%d  $$:%ld  $1:%ld:%s,%s type:%d(Var:%d)  "
-           "$3:%ld:%s,%s type:%d(Var:%d)  \n",
-           what, ZelkCurLineNumber, zid(target), zid(target), zname(target), zval(target),
-           ztype(target), TK_VAR, zid(value), zname(value), zval(value), ztype(value), TK_VAR);
+    ztrace_parts("*** ", ZText{what}, "   START  TK_VAR '=' LineNumber:", ZelkCurLineNumber,
+                 "  $$:", zid(target), "  $1:", zid(target), ":", ZText{zname(target)}, ",",
+                 ZText{zval(target)}, " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid(value),
+                 ":", ZText{zname(value)}, ",", ZText{zval(value)}, " type:", ztype(value), "(Var:",
+                 TK_VAR, ")  \n");
     if (ZelkAnalogFuncOn) {
         int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
@@ -48,8 +49,8 @@ void tr_branchs_one(zelksymrec *node) {
 }
 
 void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
-    ztrace("DEbug :***  branchs  $1:%ld:'%s'  $3:%ld:'%s'  \n", zid(first), zname(first), zid(second),
-           zname(second));
+    ztrace_parts("DEbug :***  branchs  $1:", zid(first), ":'", ZText{zname(first)}, "'  $3:",
+                 zid(second), ":'", ZText{zname(second)}, "'  \n");
     zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
     first->nbarg = 2;
 }
@@ -64,11 +65,11 @@ void tr_for_assignment(zelksymrec *target, zelksymrec *value) {
 
 void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     bool flow = probe->type == TK_I;
-    ztrace("Debug :*** NO return   %s   START   LineNumber:%d   $$:%ld  $2:%ld  $2='%s','%s't:%d(Fnct:%d)"
-           "    $5='%s','%s't:%d(V:%d)  nbarg:%d \n",
-           flow ? "TK_I" : "TK_V", ZelkCurLineNumber, zid(probe), zid(nodes), zname(nodes),
-           zval(nodes), ztype(nodes), TK_FNCT, zname(value), zval(value), ztype(value), TK_VAR,
-           nodes->nbarg);
+    ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
+                 ZelkCurLineNumber, "   $$:", zid(probe), "  $2:", zid(nodes), "  $2='",
+                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(Fnct:",
+                 TK_FNCT, ")    $5='", ZText{zname(value)}, "','", ZText{zval(value)}, "'t:",
+                 ztype(value), "(V:", TK_VAR, ")  nbarg:", nodes->nbarg, " \n");
     std::string key;
     std::string written;
     if (nodes->nbarg != 1) {

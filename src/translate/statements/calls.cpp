@@ -14,15 +14,16 @@
 
 void tr_params_first(zelksymrec *arg) {
     arg->nbarg = 1;
-    ztrace("DEbug :***  params  $$:%ld  $1:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
-           zid(arg), zid(arg), arg->nbarg, arg->nbarg, zval_cut(arg).c_str(), ztype(arg), TK_VAR);
+    ztrace_parts("DEbug :***  params  $$:", zid(arg), "  $1:", zid(arg), "  NbArg:", arg->nbarg,
+                 "  ARG[", arg->nbarg, "]:'", ZText{zval_cut(arg).c_str()}, "' ARG_typ:", ztype(arg),
+                 "(Var:", TK_VAR, ")\n");
 }
 
 void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     list->nbarg += 1;
-    ztrace("DEbug :***  params  $$:%ld  $3:%ld  NbArg:%d  ARG[%d]:'%s' ARG_typ:%d(Var:%d)\n",
-           zid(list), zid(arg), list->nbarg, list->nbarg, zval_cut(arg).c_str(), ztype(arg),
-           TK_VAR);
+    ztrace_parts("DEbug :***  params  $$:", zid(list), "  $3:", zid(arg), "  NbArg:", list->nbarg,
+                 "  ARG[", list->nbarg, "]:'", ZText{zval_cut(arg).c_str()}, "' ARG_typ:", ztype(arg),
+                 "(Var:", TK_VAR, ")\n");
     zelk_append_argument(list, arg);
 }
 

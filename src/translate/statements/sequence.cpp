@@ -12,10 +12,9 @@
 #include "translate/module/functions.h"
 
 void tr_simple_statement(zelksymrec *statement) {
-    ztrace("Debug:*** NEW_EXEC (linexp):  START   LineNumber:%d   n:%s  v:%s type:%d(V:%d,F:%d, "
-           "AF:%d)  \n",
-           ZelkCurLineNumber, zname(statement), zval(statement), ztype(statement), TK_VAR, TK_FNCT,
-           TK_ANALFUNC);
+    ztrace_parts("Debug:*** NEW_EXEC (linexp):  START   LineNumber:", ZelkCurLineNumber, "   n:",
+                 ZText{zname(statement)}, "  v:", ZText{zval(statement)}, " type:", ztype(statement),
+                 "(V:", TK_VAR, ",F:", TK_FNCT, ", AF:", TK_ANALFUNC, ")  \n");
     zout_line_marker();
     zelk_write_pending_function_header();
     zout_line_break();
