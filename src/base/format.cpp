@@ -131,8 +131,8 @@ struct Spec {
     int precision = -1;  // -1: none; after a '*', the argument as given
     char length = 0;     // 'H' hh, 'h', 'l', 'q' ll, 'L', 'j', 'z', 't'
     char conversion = 0;
-    // %s, %c, %d, %i or %ld with at most '-' and a width: what nearly every
-    // trace record uses, done on the short path.
+    // %s, %c, %d, %i or %ld with at most '-' and a width (or '*'): what
+    // nearly every record and generated line uses, done on the short path.
     bool common = false;
 };
 
@@ -290,7 +290,7 @@ bool read_spec(const char *p, Spec &s) {
     if (*p == '\0') return false;
     s.conversion = *p;
     s.stop = p + 1;
-    bool plain_spec = !s.other_flags && !s.star_width && !s.star_precision && s.precision < 0;
+    bool plain_spec = !s.other_flags && !s.star_precision && s.precision < 0;
     s.common = plain_spec && ((s.length == 0 && (*p == 's' || *p == 'c' || *p == 'd' || *p == 'i')) ||
                               (s.length == 'l' && (*p == 'd' || *p == 'i')));
     return true;

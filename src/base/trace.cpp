@@ -18,7 +18,7 @@ ZelkTraceFile *DebugFile = nullptr;
 
 namespace {
 
-constexpr size_t kBufSize = 64 * 1024;
+constexpr size_t kBufSize = kZelkTraceBufferSize;
 char g_buf[kBufSize];
 // Only ever raised after the bytes are in place, so a signal handler that
 // writes [0, g_len) writes whole bytes.

@@ -16,6 +16,9 @@
 struct ZelkTraceFile;
 extern ZelkTraceFile *DebugFile;
 
+// The size of the trace's buffer, and of the generated file's.
+constexpr size_t kZelkTraceBufferSize = 64 * 1024;
+
 // Creates (truncates) the trace file; false when it cannot be created.
 bool ztrace_open(const char *path);
 // Writes one record, printf style.  Does nothing while no trace is open.

@@ -91,6 +91,10 @@ bool open_translation_files(const char *input) {
         zelk_open_error(false, out_name.c_str());
         return false;
     }
+    // A buffer of the trace's size rather than the stream's default (a
+    // page): the generated file is the second largest output.
+    static char buffer[kZelkTraceBufferSize];
+    std::setvbuf(yyout, buffer, _IOFBF, sizeof buffer);
     return true;
 }
 

@@ -167,8 +167,11 @@ void szelkinit_table() {
 
 const struct szelkinit *zelk_find_builtin(const char *name) {
     if (!name) return nullptr;
+    // Every call name is looked up here: the first letter spares most
+    // comparisons.
     for (int i = 0; zelkarith_fncts[i].fname; ++i)
-        if (std::strcmp(zelkarith_fncts[i].fname, name) == 0) return &zelkarith_fncts[i];
+        if (zelkarith_fncts[i].fname[0] == name[0] && std::strcmp(zelkarith_fncts[i].fname, name) == 0)
+            return &zelkarith_fncts[i];
     return nullptr;
 }
 

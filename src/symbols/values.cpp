@@ -58,14 +58,19 @@ void free_buffer(zelksymrec *rec) {
 }
 
 // Replaces the text by a copy of `len` bytes (which may be the old text).
+// The heap gives no less than this anyway: the room after a short text lets
+// the first operators append to it in place.
+constexpr size_t kLeastBuffer = 24;
+
 void set_text(zelksymrec *rec, const char *text, size_t len) {
-    char *p = static_cast<char *>(std::malloc(len + 1));
+    size_t cap = std::max(len + 1, kLeastBuffer);
+    char *p = static_cast<char *>(std::malloc(cap));
     std::memcpy(p, text, len);
     p[len] = '\0';
     free_buffer(rec);
     rec->val = p;
     rec->vallen = len;
-    rec->valcap = len + 1;
+    rec->valcap = cap;
 }
 
 // Makes room for `front` more bytes before the text and `back` more after
