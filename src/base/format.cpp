@@ -83,39 +83,15 @@ size_t zformat_decimal(char *out, unsigned long long value) {
     return n;
 }
 
-namespace {
+ZNumberText zformat_numbers[128];
 
-// The trace writes the same few numbers again and again: the line being
-// read, the kind codes, the serial number of the record at hand.  Their
-// digits are kept in a small table indexed by value, which makes most
-// numbers a copy.
-struct CachedNumber {
-    long value;
-    unsigned char len;  // 0: empty slot
-    char text[23];
-};
-CachedNumber g_numbers[128];
-
-}  // namespace
-
-void zformat_long(ZSink &sink, long value) {
-    CachedNumber &c = g_numbers[static_cast<unsigned long>(value) % 128];
-    if (c.len == 0 || c.value != value) {
-        unsigned long magnitude =
-            value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-        size_t sign = value < 0 ? 1 : 0;
-        c.text[0] = '-';
-        c.len = static_cast<unsigned char>(sign + zformat_decimal(c.text + sign, magnitude));
-        c.value = value;
-    }
-    if (sink.end - sink.pos >= static_cast<long>(sizeof c.text)) {
-        // Room for the whole slot: a copy of fixed length, then only the
-        // digits count.
-        std::memcpy(sink.pos, c.text, sizeof c.text);
-        sink.pos += c.len;
-    } else {
-        sink.put(c.text, c.len);
-    }
+void zformat_number_text(ZNumberText &slot, long value) {
+    unsigned long magnitude =
+        value < 0 ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    size_t sign = value < 0 ? 1 : 0;
+    slot.text[0] = '-';
+    slot.len = static_cast<unsigned char>(sign + zformat_decimal(slot.text + sign, magnitude));
+    slot.value = value;
 }
 
 namespace {

@@ -47,8 +47,30 @@ void zformat(ZSink &sink, const char *fmt, va_list ap);
 // returns their count.
 size_t zformat_decimal(char *out, unsigned long long value);
 
-// A number as %ld writes it.
-void zformat_long(ZSink &sink, long value);
+// A number as %ld writes it.  The trace writes the same few numbers again
+// and again (the line being read, the kind codes, the serial number of the
+// record at hand), so their digits are kept in a small table indexed by
+// value, which makes most numbers a copy.
+struct ZNumberText {
+    long value;
+    unsigned char len;  // 0: not filled yet
+    char text[23];
+};
+extern ZNumberText zformat_numbers[128];
+void zformat_number_text(ZNumberText &slot, long value);
+
+inline void zformat_long(ZSink &sink, long value) {
+    ZNumberText &slot = zformat_numbers[static_cast<unsigned long>(value) % 128];
+    if (slot.len == 0 || slot.value != value) zformat_number_text(slot, value);
+    if (sink.end - sink.pos >= static_cast<long>(sizeof slot.text)) {
+        // Room for the whole slot: a copy of fixed length, then only the
+        // digits count.
+        std::memcpy(sink.pos, slot.text, sizeof slot.text);
+        sink.pos += slot.len;
+    } else {
+        sink.put(slot.text, slot.len);
+    }
+}
 
 // The formatted text as a string.
 std::string zvformat(const char *fmt, va_list ap);

@@ -49,8 +49,31 @@ void drop_args(zelksymrec *rec) {
     rec->args = nullptr;
 }
 
+// The smallest buffer: the heap gives no less anyway, and the room after a
+// short text lets the first operators append to it in place.  Most texts
+// (names, numbers) fit one; freed ones are kept for the next, which spares
+// the heap two calls for nearly every token.
+constexpr size_t kLeastBuffer = 24;
+std::vector<char *> g_least_buffers;
+
+char *new_buffer(size_t cap) {
+    if (cap == kLeastBuffer && !g_least_buffers.empty()) {
+        char *p = g_least_buffers.back();
+        g_least_buffers.pop_back();
+        return p;
+    }
+    return static_cast<char *>(std::malloc(cap));
+}
+
+void delete_buffer(char *p, size_t cap) {
+    if (cap == kLeastBuffer)
+        g_least_buffers.push_back(p);
+    else
+        std::free(p);
+}
+
 void free_buffer(zelksymrec *rec) {
-    if (rec->val) std::free(rec->val - rec->valfront);
+    if (rec->val) delete_buffer(rec->val - rec->valfront, rec->valcap);
     rec->val = nullptr;
     rec->vallen = 0;
     rec->valcap = 0;
@@ -58,13 +81,9 @@ void free_buffer(zelksymrec *rec) {
 }
 
 // Replaces the text by a copy of `len` bytes (which may be the old text).
-// The heap gives no less than this anyway: the room after a short text lets
-// the first operators append to it in place.
-constexpr size_t kLeastBuffer = 24;
-
 void set_text(zelksymrec *rec, const char *text, size_t len) {
     size_t cap = std::max(len + 1, kLeastBuffer);
-    char *p = static_cast<char *>(std::malloc(cap));
+    char *p = new_buffer(cap);
     std::memcpy(p, text, len);
     p[len] = '\0';
     free_buffer(rec);
@@ -86,12 +105,12 @@ void reserve(zelksymrec *rec, size_t front, size_t back) {
     size_t cap = new_front + rec->vallen + 1 + new_back;
     char *old = rec->val - rec->valfront;
     char *p;
-    if (new_front == rec->valfront) {
+    if (new_front == rec->valfront && rec->valcap != kLeastBuffer) {
         p = static_cast<char *>(std::realloc(old, cap));
     } else {
-        p = static_cast<char *>(std::malloc(cap));
+        p = new_buffer(cap);
         std::memcpy(p + new_front, rec->val, rec->vallen + 1);
-        std::free(old);
+        delete_buffer(old, rec->valcap);
     }
     rec->val = p + new_front;
     rec->valfront = new_front;
