@@ -83,4 +83,20 @@ void ztrace(const char *fmt, ...) {
     write_all(big.data(), static_cast<size_t>(n));
 }
 
+// Records built from their pieces go out whole too (in pieces of 4 KiB when
+// longer).
+namespace {
+char g_record[4096];
+void write_record(ZSink &sink, size_t) {
+    write_all(g_record, static_cast<size_t>(sink.pos - g_record));
+    sink.pos = g_record;
+}
+}  // namespace
+
+ZSink ztrace_begin() { return ZSink{g_record, g_record + sizeof g_record, write_record, nullptr}; }
+
+void ztrace_end(const ZSink &sink) {
+    if (DebugFile) write_all(g_record, static_cast<size_t>(sink.pos - g_record));
+}
+
 unsigned long ztrace_write_calls() { return g_writes; }

@@ -419,6 +419,16 @@ void zformat(ZSink &out, const char *fmt, va_list ap_in) {
     va_end(ap);
 }
 
+void zformat_hex(ZSink &sink, unsigned value) {
+    char digits[8];
+    char *p = digits + sizeof digits;
+    do {
+        *--p = "0123456789abcdef"[value & 15];
+        value >>= 4;
+    } while (value != 0);
+    sink.put(p, static_cast<size_t>(digits + sizeof digits - p));
+}
+
 namespace {
 
 void grow_string(ZSink &sink, size_t need) {

@@ -72,5 +72,8 @@ inline void zformat_long(ZSink &sink, long value) {
     }
 }
 
+// A number as %x writes it.
+void zformat_hex(ZSink &sink, unsigned value);
+
 // The formatted text as a string.
 std::string zvformat(const char *fmt, va_list ap);

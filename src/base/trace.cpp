@@ -121,15 +121,6 @@ ZSink trace_sink() { return ZSink{g_buf + g_len, g_buf + kBufSize, grow_trace, n
 
 ZSink ztrace_begin() { return trace_sink(); }
 
-void zelk_trace_parts::put(ZSink &sink, ZHex hex) {
-    char digits[8];
-    char *p = digits + sizeof digits;
-    do {
-        *--p = "0123456789abcdef"[hex.number & 15];
-        hex.number >>= 4;
-    } while (hex.number != 0);
-    sink.put(p, static_cast<size_t>(digits + sizeof digits - p));
-}
 
 void ztrace_end(const ZSink &sink) { g_len = static_cast<size_t>(sink.pos - g_buf); }
 

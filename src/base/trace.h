@@ -64,7 +64,7 @@ inline void put(ZSink &sink, ZText text) {
 }
 inline void put(ZSink &sink, long number) { zformat_long(sink, number); }
 inline void put(ZSink &sink, ZChar c) { sink.put(c.c); }
-void put(ZSink &sink, ZHex hex);
+inline void put(ZSink &sink, ZHex hex) { zformat_hex(sink, hex.number); }
 inline void put(ZSink &sink, int number) { zformat_long(sink, number); }
 }  // namespace zelk_trace_parts
 
