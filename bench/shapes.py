@@ -7,9 +7,13 @@ against the C preprocessor.
               [--reps R] [--keep DIR]
 
 For every shape of gen_model.py the translator runs on size N and size 2N:
-the nested shapes hold S statements (default 64) nested D and 2D deep
-(default 1000), the linear ones repeat their construct N and 2N times
-(per-shape sizes below, times K).  Printed per shape: the input size, the
+the nested shapes hold S statements (default 64) nested N and 2N deep
+(per-shape depths below, or D for all), the linear ones repeat their
+construct N and 2N times (per-shape sizes below, times K).  The sizes are
+those where what every run costs anyway no longer dominates: the records
+of a nested expression show at most 512 bytes of each operand, so the
+depth starts where most levels reach that (a negation adds one byte a
+level: 3000 levels; the others add two to seven).  Printed per shape: the input size, the
 trace size, the executed instructions (callgrind, which the machine's load
 does not change; --no-instructions skips it) and the peak memory (the
 child's maximum resident set, from wait4), each at both sizes with the
@@ -19,8 +23,9 @@ input; a line that misses one is marked "!".
 
 Then the 64,000-unit "statements" model (--cpp-units) is translated, and
 `cpp` runs on the generated file as the driver runs it: the CPU time (user +
-system) of each, the fastest of R runs (default 3) taken in turns, and the
-ratio zelkpp / cpp, whose goal is at most 1.
+system) of each, the fastest and the median of R runs (default 7) taken in
+turns, and the ratio of the fastest runs zelkpp / cpp, whose goal is at
+most 1.
 
 The stages that zelkpp starts itself are stubs that exit 0 at once, so that
 each measure covers the translation alone.
@@ -39,6 +44,10 @@ sys.dont_write_bytecode = True
 import gen_model  # noqa: E402
 
 STUB = "#!/bin/sh\nexit 0\n"
+
+# Depth N of each nested shape.
+NESTED_DEPTHS = {"negation": 3000}
+DEFAULT_DEPTH = 1000
 
 # Size N of each linear shape (times --scale): about 1 MB of input at 2N.
 LINEAR_SIZES = {
@@ -76,22 +85,22 @@ def prepare(workdir, name, text):
 
 
 def run(argv, d, env, stdout=subprocess.DEVNULL):
-    """Runs argv in d: (exit status, cpu seconds, peak resident KB)."""
+    """Runs argv in d: (exit status, (user, system) cpu seconds)."""
     with open(os.path.join(d, "_stderr"), "w") as err:
         p = subprocess.Popen(argv, cwd=d, env=env, stdout=stdout, stderr=err)
         _, status, usage = os.wait4(p.pid, 0)
-    return os.waitstatus_to_exitcode(status), usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+    return os.waitstatus_to_exitcode(status), (usage.ru_utime, usage.ru_stime)
 
 
 def translate(program, d, env):
-    """Runs the translator in d: (cpu seconds, peak resident KB or None)."""
+    """Runs the translator in d: ((user, system) seconds, peak resident KB or None)."""
     # The peak comes from GNU time, whose own small process starts the
     # translator: a child forked from this interpreter would inherit its
     # resident high-water mark.
     timed = os.access("/usr/bin/time", os.X_OK)
     report = os.path.join(d, "_time")
     argv = ["/usr/bin/time", "-f", "%M", "-o", report] if timed else []
-    code, cpu, _ = run(argv + [program, "m.va"], d, env)
+    code, cpu = run(argv + [program, "m.va"], d, env)
     peak = None
     if timed:
         with open(report) as f:
@@ -104,17 +113,25 @@ def translate(program, d, env):
     return cpu, peak
 
 
-def instructions(program, d, env):
-    log = os.path.join(d, "_callgrind")
+def instructions(program, d, env, args=("m.va",)):
+    """Instructions executed by the program and the processes it starts."""
+    log = os.path.join(d, "_callgrind.%p")
+    for old in os.listdir(d):
+        if old.startswith("_callgrind."):
+            os.remove(os.path.join(d, old))
+    # The translator's own stages are stubs: only cpp's compiler is followed.
+    follow = ["--trace-children=yes"] if program == "cpp" else []
     subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
-                    "--log-file=" + log, program, "m.va"], cwd=d, env=env,
+                    "--log-file=" + log] + follow + [program] + list(args), cwd=d, env=env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    with open(log) as f:
-        for line in f:
-            m = re.search(r"Collected : (\d+)", line)
-            if m:
-                return int(m.group(1))
-    sys.exit("no instruction count in %s" % log)
+    total = 0
+    for name in os.listdir(d):
+        if name.startswith("_callgrind."):
+            with open(os.path.join(d, name)) as f:
+                total += sum(int(m.group(1)) for m in re.finditer(r"Collected : (\d+)", f.read()))
+    if not total:
+        sys.exit("no instruction count in %s" % d)
+    return total
 
 
 def measure(program, d, env, count):
@@ -141,7 +158,10 @@ def shapes(program, a, env, workdir):
     gen_model.NESTED_STATEMENTS = a.statements
     failed = False
     for name in names:
-        n = a.depth if name in gen_model.NESTED else int(LINEAR_SIZES[name] * a.scale)
+        if name in gen_model.NESTED:
+            n = a.depth or NESTED_DEPTHS.get(name, DEFAULT_DEPTH)
+        else:
+            n = int(LINEAR_SIZES[name] * a.scale)
         m = [measure(program, prepare(workdir, "%s-%d" % (name, k), gen_model.SHAPES[name](k)),
                      env, not a.no_instructions) for k in (n, 2 * n)]
         per_input = m[1]["peak"] / m[1]["input"] if m[1]["peak"] else 0
@@ -159,38 +179,50 @@ def shapes(program, a, env, workdir):
 
 def against_cpp(program, a, env, workdir):
     d = prepare(workdir, "cpp-%d" % a.cpp_units, gen_model.statements(a.cpp_units))
-    translate(program, d, env)  # the generated file cpp reads
+    translate(program, d, env)  # the generated file cpp reads, and the trace of a run before
     zelk, cpp = [], []
-    with open(os.path.join(d, "m.va")) as f:
-        size = len(f.read())
     for _ in range(a.reps):
+        # Taking turns, each in the state the other left: the translator
+        # replaces the trace of the run before, as a user's run does.
         zelk.append(translate(program, d, env)[0])
-        # As the driver runs it, without the shell.
+        # cpp as the driver runs it (its output to a file), without the shell.
         with open(os.path.join(d, "_cpp_out"), "w") as out:
-            code, cpu, _ = run(["cpp", "m.va.vacpp"], d, os.environ, stdout=out)
+            code, cpu = run(["cpp", "m.va.vacpp"], d, os.environ, stdout=out)
         if code != 0:
             sys.exit("cpp failed on %s/m.va.vacpp (see %s/_stderr)" % (d, d))
         cpp.append(cpu)
+    size = os.path.getsize(os.path.join(d, "m.va"))
     print("\n%d-unit statements model: %d bytes of input, %d of .vacpp, %d of trace"
           % (a.cpp_units, size, os.path.getsize(os.path.join(d, "m.va.vacpp")),
              os.path.getsize(os.path.join(d, "debug_zelk"))))
-    print("cpu s (user+sys), fastest of %d: zelkpp %.3f, cpp %.3f, ratio zelkpp/cpp %.2f%s"
-          % (a.reps, min(zelk), min(cpp), min(zelk) / min(cpp),
-             " !" if min(zelk) > min(cpp) else ""))
-    return min(zelk) > min(cpp)
+    best = {}
+    for name, runs in (("zelkpp", zelk), ("cpp", cpp)):
+        total = sorted(u + s for u, s in runs)
+        fastest = min(runs, key=sum)
+        best[name] = total[0]
+        print("%-7s cpu s (user+sys), %d runs: fastest %.3f (user %.3f, sys %.3f), median %.3f"
+              % (name, len(runs), total[0], fastest[0], fastest[1], total[len(total) // 2]))
+    ratio = best["zelkpp"] / best["cpp"]
+    print("ratio zelkpp/cpp (fastest runs): %.2f%s" % (ratio, " !" if ratio > 1 else ""))
+    if not a.no_instructions:
+        # What the machine's load does not change, system time aside.
+        z = instructions(program, d, env)
+        c = instructions("cpp", d, os.environ, ("m.va.vacpp", "-o", "_cpp_out"))
+        print("instructions (callgrind): zelkpp %d, cpp %d, ratio %.2f" % (z, c, z / c))
+    return ratio > 1
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("zelkpp")
     ap.add_argument("--shape", action="append", choices=list(gen_model.SHAPES))
-    ap.add_argument("--depth", type=int, default=1000)
+    ap.add_argument("--depth", type=int)
     ap.add_argument("--statements", type=int, default=64)
     ap.add_argument("--scale", type=float, default=1.0)
     ap.add_argument("--no-instructions", action="store_true")
     ap.add_argument("--cpp-units", type=int, default=64000)
     ap.add_argument("--no-cpp", action="store_true")
-    ap.add_argument("--reps", type=int, default=3)
+    ap.add_argument("--reps", type=int, default=7)
     ap.add_argument("--keep", help="work in this directory and keep it")
     a = ap.parse_args()
     program = os.path.abspath(a.zelkpp)
