@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,22 +69,30 @@ struct Block {
     zelksymrec rec;
     char name[24];
 };
-std::vector<std::unique_ptr<Block[]>> g_chunks;
-Block *g_free_blocks = nullptr;  // chained through rec.next
-constexpr size_t kChunk = 256;
+// Blocks are made 256 at a time and kept until the table is freed; plain
+// pointers keep them (and what their records hold) reachable to the end.
+struct Chunk {
+    Chunk *next;
+    Block blocks[256];
+};
+Chunk *g_chunks = nullptr;
+zelksymrec *g_free_records = nullptr;  // of free blocks, chained through `next`
 
+// A record is the first member of its block.
 Block *block_of(zelksymrec *rec) { return reinterpret_cast<Block *>(rec); }
 
 zelksymrec *new_record(const char *name) {
-    if (!g_free_blocks) {
-        g_chunks.emplace_back(new Block[kChunk]);
-        for (size_t i = 0; i < kChunk; ++i) {
-            g_chunks.back()[i].rec.next = &g_free_blocks->rec;
-            g_free_blocks = &g_chunks.back()[i];
+    if (!g_free_records) {
+        Chunk *chunk = new Chunk;
+        chunk->next = g_chunks;
+        g_chunks = chunk;
+        for (Block &b : chunk->blocks) {
+            b.rec.next = g_free_records;
+            g_free_records = &b.rec;
         }
     }
-    Block *b = g_free_blocks;
-    g_free_blocks = reinterpret_cast<Block *>(b->rec.next);
+    Block *b = block_of(g_free_records);
+    g_free_records = g_free_records->next;
     std::memset(&b->rec, 0, sizeof b->rec);
     size_t n = std::strlen(name);
     if (n < sizeof b->name) {
@@ -105,9 +112,8 @@ void free_name(zelksymrec *rec) {
 void free_record(zelksymrec *rec) {
     zelk_release_text(rec);
     free_name(rec);
-    Block *b = block_of(rec);
-    b->rec.next = &g_free_blocks->rec;
-    g_free_blocks = b;
+    rec->next = g_free_records;
+    g_free_records = rec;
 }
 
 }  // namespace
@@ -235,8 +241,13 @@ void zelk_free_symbol_table() {
     }
     zelksym_table = nullptr;
     g_oldest = nullptr;
-    g_free_blocks = nullptr;
-    g_chunks.clear();
+    g_free_records = nullptr;
+    while (g_chunks) {
+        Chunk *next = g_chunks->next;
+        delete g_chunks;
+        g_chunks = next;
+    }
+    zelk_free_value_buffers();
     g_next_id = 0;
     g_token_value = nullptr;
     g_made_since_collection = 0;

@@ -54,22 +54,24 @@ void drop_args(zelksymrec *rec) {
 // (names, numbers) fit one; freed ones are kept for the next, which spares
 // the heap two calls for nearly every token.
 constexpr size_t kLeastBuffer = 24;
-std::vector<char *> g_least_buffers;
+char *g_least_buffers = nullptr;  // chained through their first bytes
 
 char *new_buffer(size_t cap) {
-    if (cap == kLeastBuffer && !g_least_buffers.empty()) {
-        char *p = g_least_buffers.back();
-        g_least_buffers.pop_back();
+    if (cap == kLeastBuffer && g_least_buffers) {
+        char *p = g_least_buffers;
+        std::memcpy(&g_least_buffers, p, sizeof p);
         return p;
     }
     return static_cast<char *>(std::malloc(cap));
 }
 
 void delete_buffer(char *p, size_t cap) {
-    if (cap == kLeastBuffer)
-        g_least_buffers.push_back(p);
-    else
+    if (cap == kLeastBuffer) {
+        std::memcpy(p, &g_least_buffers, sizeof p);
+        g_least_buffers = p;
+    } else {
         std::free(p);
+    }
 }
 
 void free_buffer(zelksymrec *rec) {
@@ -320,4 +322,12 @@ bool zelk_argument_pieces(zelksymrec *list, std::vector<ZelkPiece> &out) {
 void zelk_release_text(zelksymrec *rec) {
     free_buffer(rec);
     drop_args(rec);
+}
+
+void zelk_free_value_buffers() {
+    while (g_least_buffers) {
+        char *p = g_least_buffers;
+        std::memcpy(&g_least_buffers, p, sizeof p);
+        std::free(p);
+    }
 }

@@ -56,3 +56,5 @@ bool zelk_argument_pieces(zelksymrec *list, std::vector<ZelkPiece> &out);
 
 // Frees the text of `rec` and what belongs to it.
 void zelk_release_text(zelksymrec *rec);
+// Frees the buffers kept for reuse (with the symbol table).
+void zelk_free_value_buffers();
