@@ -26,8 +26,8 @@ typedef struct szelksymrec {
     size_t vallen;
     size_t valcap;
     size_t valfront;
-    // The text's parentheses balance, never close more than they opened,
-    // and no comma stands outside them (see symbols/values.h).
+    // Known that the text's parentheses balance, never close more than they
+    // opened, and that no comma stands outside them (symbols/values.h).
     bool plain;
     struct ZelkArgStarts *args;  // of an argument list: where its arguments begin
     struct szelksymrec *newer;   // the next newer record
