@@ -56,10 +56,17 @@ void drop_args(zelksymrec *rec) {
 constexpr size_t kLeastBuffer = 24;
 char *g_least_buffers = nullptr;  // chained through their first bytes
 
+// A kept buffer holds the address of the next one.
+char *next_kept(const char *buffer) {
+    char *next;
+    std::memcpy(&next, buffer, sizeof next);
+    return next;
+}
+
 char *new_buffer(size_t cap) {
     if (cap == kLeastBuffer && g_least_buffers) {
         char *p = g_least_buffers;
-        std::memcpy(&g_least_buffers, p, sizeof p);
+        g_least_buffers = next_kept(p);
         return p;
     }
     return static_cast<char *>(std::malloc(cap));
@@ -67,7 +74,7 @@ char *new_buffer(size_t cap) {
 
 void delete_buffer(char *p, size_t cap) {
     if (cap == kLeastBuffer) {
-        std::memcpy(p, &g_least_buffers, sizeof p);
+        std::memcpy(p, &g_least_buffers, sizeof g_least_buffers);
         g_least_buffers = p;
     } else {
         std::free(p);
@@ -327,7 +334,7 @@ void zelk_release_text(zelksymrec *rec) {
 void zelk_free_value_buffers() {
     while (g_least_buffers) {
         char *p = g_least_buffers;
-        std::memcpy(&g_least_buffers, p, sizeof p);
+        g_least_buffers = next_kept(p);
         std::free(p);
     }
 }
