@@ -419,7 +419,7 @@ TEST(Zelk4thPipeline, BadInputFilesAndCommandLine) {
     for (const auto &args : {std::vector<std::string>{}, {"reseq.cpp"}, {"a", "b", "c"}}) {
         RunResult r = run(args);
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "usage: zelk4th IN OUT\n");
+        EXPECT_EQ(r.err, "usage: zelk4th IN OUT\n       zelk4th --osdi [--type NAME] IN MODULE\n");
     }
     // A preprocessed file that the translator did not write.
     write_file(dir.file("reseq.cpp"), "# 1 \"other.c\"\nvoid f(void) { }\n");
