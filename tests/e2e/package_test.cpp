@@ -2,7 +2,8 @@
 // Debian package built by cpack both hold the two programs, their manual
 // pages, the guide and every example model, and the installed programs,
 // finding each other on PATH, translate an installed example through both
-// stages exactly as the programs of the build tree do.
+// stages exactly as the programs of the build tree do, and build it into a
+// simulator module.
 //
 // cpack runs in the build directory (it only installs what the build made
 // into a staging directory under the test's own temporary directory).
@@ -121,6 +122,9 @@ struct Translation {
     std::string vacpp, param, deriv, final_c;
     bool final_exists = false;
     RunResult compile;  // the final C file through the strictest C compiler flags
+    RunResult osdi;     // zelk4th --osdi: the simulator module and its source
+    std::string osdi_c;
+    bool module_exists = false;
 };
 
 // Copies the resistor example (from `examples`) into a fresh directory and
@@ -139,6 +143,9 @@ Translation translate_res(const std::string &examples, const std::string &bin) {
     if (t.final_exists)
         t.compile = zelktest::run(dir.path(),
                                   {"/bin/sh", "-c", "gcc -std=c99 -Wall -Wextra -Werror -c reseq.c"});
+    t.osdi = zelktest::run(dir.path(), {bin + "/zelk4th", "--osdi", "reseq.cpp", "res.osdi"});
+    t.osdi_c = read_file(dir.file("res.osdi.c"));
+    t.module_exists = file_exists(dir.file("res.osdi"));
     return t;
 }
 
@@ -152,6 +159,9 @@ void expect_translates_like_build_tree(const std::string &examples, const std::s
     ASSERT_TRUE(got.final_exists) << "no reseq.c was written";
     EXPECT_EQ(got.compile.status, 0) << got.compile.err;
     EXPECT_EQ(got.final_c, want.final_c);
+    EXPECT_EQ(got.osdi.status, 0) << got.osdi.err;
+    EXPECT_TRUE(got.module_exists);
+    EXPECT_EQ(got.osdi_c, want.osdi_c);
     EXPECT_EQ(got.vacpp, want.vacpp);
     EXPECT_EQ(got.param, want.param);
     EXPECT_EQ(got.deriv, want.deriv);
