@@ -169,11 +169,12 @@ private:
                 e.name = lower(info.name);
                 e.instance = instance;
                 e.integer = p_.params[i]->type == Ty::Int;
-                e.description = info.implicit ? "device area factor" : std::string(instance ? "device" : "model") +
-                                                                            " parameter, default " + info.default_text;
+                e.description = std::string(info.implicit ? "device area factor" : instance ? "device parameter"
+                                                                                           : "model parameter") +
+                                ", default " + info.default_text;
                 if (info.has_range)
-                    e.description += std::string(", range ") + info.lo_bracket + info.lo_text + ":" + info.hi_text +
-                                     info.hi_bracket;
+                    e.description +=
+                        std::string(", range ") + info.lo_bracket + info.lo_text + ":" + info.hi_text + info.hi_bracket;
                 params_.push_back(e);
             }
             if (instance && mfactor_) {
@@ -230,7 +231,8 @@ private:
           << "    double *jac_im[" << nj_alloc() << "];  /* its imaginary part (entries with a charge part) */\n"
           << "    double x[" << n << "];        /* the unknowns where the model was last evaluated */\n"
           << "    double i[" << n << "], q[" << n << "]; /* its residuals and charges, times m */\n"
-          << "    double jg[" << nj_alloc() << "], jc[" << nj_alloc() << "]; /* d i / d x and d q / d x per entry, times m */\n"
+          << "    double jg[" << nj_alloc() << "], jc[" << nj_alloc()
+          << "]; /* d i / d x and d q / d x per entry, times m */\n"
           << "} " << o_ << "inst;\n\n";
     }
 
@@ -261,8 +263,7 @@ private:
           << "        free(res->errors);\n"
           << "        res->errors = NULL;\n"
           << "    }\n"
-          << "    return bad;\n}\n\n"
-          ;
+          << "    return bad;\n}\n\n";
     }
 
     void access(std::ostream &o) const {
@@ -280,8 +281,8 @@ private:
             if (e.index < 0)
                 o << "        case " << k << ": if (set) d->mfactor_given = 1; return &d->mfactor;\n";
             else
-                o << "        case " << k << ": if (set) d->given[" << e.index << "] = 1; return &d->p." << field(e.index)
-                  << ";\n";
+                o << "        case " << k << ": if (set) d->given[" << e.index << "] = 1; return &d->p."
+                  << field(e.index) << ";\n";
         }
         o << "        default: return NULL;\n        }\n    }\n"
           << "    if (!mo) return NULL;\n"
@@ -302,12 +303,14 @@ private:
         }
         auto list = [&](const std::vector<int> &v, bool ids) {
             std::string s = "{";
-            for (size_t k = 0; k < v.size(); ++k) s += (k ? ", " : "") + (ids ? id_of(v[k]) : num(static_cast<size_t>(v[k])));
+            for (size_t k = 0; k < v.size(); ++k)
+                s += (k ? ", " : "") + (ids ? id_of(v[k]) : num(static_cast<size_t>(v[k])));
             return s.size() == 1 ? std::string("{0}") : s + "}";
         };
         o << "/* Defaults of the parameters the card does not give, and their ranges.\n"
           << "   Called again at every temperature change: given values are kept. */\n"
-          << "static void " << o_ << "setup_model(void *handle, void *model, osdi_sim_params *sim, osdi_init_info *res)\n{\n"
+          << "static void " << o_
+          << "setup_model(void *handle, void *model, osdi_sim_params *sim, osdi_init_info *res)\n{\n"
           << "    static const int index[] = " << list(model_idx, false) << ";\n"
           << "    static const uint32_t id[] = " << list(model_idx, true) << ";\n"
           << "    " << o_ << "model *mo = model;\n"
@@ -341,7 +344,7 @@ private:
           << "    if (connected < " << ports_ << "u) {\n"
           << "        fprintf(stderr, \"" << type_ << ": an instance needs its " << ports_ << " terminals (";
         for (int k = 0; k < ports_; ++k) o << (k ? " " : "") << node_names_[static_cast<size_t>(k)];
-        o << "), %u are connected\\n\", (unsigned)connected);\n"
+        o << "); %u connected\\n\", (unsigned)connected);\n"
           << "        res->flags = OSDI_EVAL_FATAL;\n"
           << "        mo->failed = 1;\n"
           << "        return;\n"
@@ -419,7 +422,8 @@ private:
           << "_result *r)\n{\n"
           << "    const double m = d->mfactor;\n"
           << "    double hat[" << n << "], scale = " << o_ << "predict(d, x, hat);\n"
-          << "    int ok = 1;\n";
+          << "    int ok = 1;\n"
+          << "    (void)scale;\n";
         rows(o_ + "within", M_ + "_OSDI_FLOOR_A", M_ + "_OSDI_FLOOR_V");
         o << "    return ok;\n}\n\n";
 
@@ -436,7 +440,8 @@ private:
           << "_result *r)\n{\n"
           << "    const double m = d->mfactor;\n"
           << "    double hat[" << n << "], scale = " << o_ << "predict(d, x, hat);\n"
-          << "    int ok = 1;\n";
+          << "    int ok = 1;\n"
+          << "    (void)scale;\n";
         rows(o_ + "close", M_ + "_OSDI_ABSTOL", M_ + "_OSDI_VNTOL");
         o << "    return ok;\n}\n\n";
 
@@ -488,8 +493,7 @@ private:
     }
 
     std::string head(const std::string &name, const std::string &args) const {
-        return "static void " + o_ + name + "(void *inst, void *model" + args + ")\n{\n    " + o_ +
-               "inst *d = inst;\n";
+        return "static void " + o_ + name + "(void *inst, void *model" + args + ")\n{\n    " + o_ + "inst *d = inst;\n";
     }
 
     void loads(std::ostream &o) const {
@@ -500,12 +504,15 @@ private:
         o << head("load_jacobian_resist", "") << "    (void)model;\n    if (!d->ready) return;\n";
         for (size_t e = 0; e < entries_.size(); ++e)
             if (entries_[e].resist) o << "    *d->jac[" << e << "] += d->jg[" << e << "];\n";
-        o << "}\n\n" << head("load_jacobian_react", ", double alpha") << "    (void)model, (void)alpha;\n    if (!d->ready) return;\n";
+        o << "}\n\n"
+          << head("load_jacobian_react", ", double alpha")
+          << "    (void)model, (void)alpha;\n    if (!d->ready) return;\n";
         for (size_t e = 0; e < entries_.size(); ++e)
             if (entries_[e].react) o << "    *d->jac_im[" << e << "] += alpha * d->jc[" << e << "];\n";
-        o << "}\n\n" << head("load_jacobian_tran", ", double alpha") << "    (void)model, (void)alpha;\n    if (!d->ready) return;\n";
-        for (size_t e = 0; e < entries_.size(); ++e)
-            o << "    *d->jac[" << e << "] += " << coef(e, true) << ";\n";
+        o << "}\n\n"
+          << head("load_jacobian_tran", ", double alpha")
+          << "    (void)model, (void)alpha;\n    if (!d->ready) return;\n";
+        for (size_t e = 0; e < entries_.size(); ++e) o << "    *d->jac[" << e << "] += " << coef(e, true) << ";\n";
         o << "}\n\n";
         for (int tran = 0; tran < 2; ++tran) {
             o << head(tran ? "load_spice_rhs_tran" : "load_spice_rhs_dc",
@@ -519,8 +526,8 @@ private:
                     sum += (c.find('+') == std::string::npos ? c : "(" + c + ")") + " * d->x[" +
                            num(static_cast<size_t>(entries_[e].col)) + "] + ";
                 }
-                o << "    dst[d->node[" << k << "]] += " << (sum.empty() ? "-d->i[" : sum.substr(0, sum.size() - 3) + " - d->i[")
-                  << k << "];\n";
+                o << "    dst[d->node[" << k
+                  << "]] += " << (sum.empty() ? "-d->i[" : sum.substr(0, sum.size() - 3) + " - d->i[") << k << "];\n";
             }
             o << "}\n\n";
         }
@@ -584,8 +591,10 @@ private:
                 o << "offsetof(" << o_ << "inst, jac_im) + " << e << " * sizeof(double *)";
             else
                 o << "OSDI_NO_OFFSET";
-            o << ", " << (en.resist && en.react ? "OSDI_JAC_RESIST | OSDI_JAC_REACT"
-                                                 : en.resist ? "OSDI_JAC_RESIST" : "OSDI_JAC_REACT")
+            o << ", "
+              << (en.resist && en.react ? "OSDI_JAC_RESIST | OSDI_JAC_REACT"
+                  : en.resist           ? "OSDI_JAC_RESIST"
+                                        : "OSDI_JAC_REACT")
               << "},\n";
         }
         o << "};\n\n";
