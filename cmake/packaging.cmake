@@ -42,11 +42,12 @@ if(ZELK_MANPAGES)
 endif()
 
 # --- Documentation and examples ----------------------------------------------
-# Every model and header of examples/ is installed; the glob is checked again
-# at build time so that a new example needs no edit here.
+# Every model, header and circuit of examples/ is installed; the glob is
+# checked again at build time so that a new example needs no edit here.
 file(GLOB ZELK_EXAMPLES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.va
-     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.vams)
+     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.vams
+     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.cir)
 if(ZELK_EXAMPLES)
   install(FILES ${ZELK_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 endif()

@@ -67,14 +67,14 @@ bool manpages_built() {
     return v.empty() || (v != "OFF" && v != "0" && v != "FALSE" && v != "NO");
 }
 
-// The example models and headers of the source tree, which must all be
-// installed.
+// The example models, headers and circuits of the source tree, which must
+// all be installed.
 std::vector<std::string> source_examples() {
     std::vector<std::string> names;
     for (const std::string &name : list_dir(kSource + "/examples")) {
         size_t dot = name.rfind('.');
         std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-        if (ext == ".va" || ext == ".vams") names.push_back(name);
+        if (ext == ".va" || ext == ".vams" || ext == ".cir") names.push_back(name);
     }
     return names;
 }
