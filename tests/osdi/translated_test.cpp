@@ -32,13 +32,14 @@ std::string replace_all(std::string s, const std::string &from, const std::strin
     return s;
 }
 
-// Translates examples/`va` in its own folder of `dir` and builds it with
-// `zelk4th --osdi` (and `options`, e.g. "--type NAME"); the module's path.
+// Translates `va` (a path, or a file of examples/) in its own folder of
+// `dir` and builds it with `zelk4th --osdi` (and `options`, e.g. "--type
+// NAME"); the module's path.
 std::string build_module(const TempDir &dir, const std::string &va, const std::string &options = "",
                          const std::string &cc = "") {
-    const std::string sub = dir.file(va.substr(0, va.find('.')));
+    const std::string name = va.substr(va.rfind('/') + 1), sub = dir.file(name.substr(0, name.find('.')));
     z4test::shell(dir.path(), "mkdir -p '" + sub + "'");
-    RunResult t = z4test::translate(sub, z4test::example(va));
+    RunResult t = z4test::translate(sub, va.find('/') == std::string::npos ? z4test::example(va) : va);
     EXPECT_EQ(t.status, 0) << va << t.err;
     std::string eq;
     for (const std::string &f : list_dir(sub))
@@ -234,19 +235,24 @@ protected:
 TempDir *Module::dir_;
 std::string Module::diode_, Module::nlcond_;
 
-// Every example builds without a warning from gcc and clang, under a device
-// type of our choosing (the comparisons above run each one in ngspice).
-TEST(TranslatedModules, EveryExampleBuildsWithoutWarnings) {
+// Every example, and every test model of the fourth stage (names that clash
+// with C, or differ only in case), builds without a warning from gcc and
+// clang, under a device type of our choosing (the comparisons above run
+// each example in ngspice).
+TEST(TranslatedModules, EveryModelBuildsWithoutWarnings) {
     TempDir dir;
+    std::vector<std::string> models = z4test::example_models();
+    for (const char *m : {"builtins.va", "cnames.va", "pdep.va", "rl.va", "scaled.va"})
+        models.push_back(z4test::test_model(m));
     int built = 0;
-    for (const std::string &path : z4test::example_models()) {
-        const std::string va = path.substr(path.rfind('/') + 1), type = "zk_" + va.substr(0, va.find('.'));
+    for (const std::string &va : models) {
+        const std::string name = va.substr(va.rfind('/') + 1), type = "zk_" + name.substr(0, name.find('.'));
         build_module(dir, va, "--type " + type, "clang -Wall -Wextra -Werror");
         const std::string module = build_module(dir, va, "--type " + type, "gcc -Wall -Wextra -Werror");
         built += file_exists(module);
         EXPECT_NE(read_file(module + ".c").find(".name = \"" + type + "\","), std::string::npos) << va;
     }
-    EXPECT_GE(built, 11);
+    EXPECT_GE(built, 16);
 }
 
 // A parameter out of range, on the card or the instance line, stops the

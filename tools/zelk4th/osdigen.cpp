@@ -116,25 +116,20 @@ private:
         return Loc{};
     }
 
-    // What the simulator cannot take: it needs a terminal, folds names to
-    // lower case, and keeps some instance parameter names for itself.
+    // The simulator needs a terminal and folds names to lower case: node
+    // names that differ only in case are told apart by a '_' appended.
     void check_model() {
         if (ports_ == 0) throw Error("module '" + m_ + "' has no terminal: a simulator device needs at least one");
         std::set<std::string> seen;
-        for (int k = 0; k < static_cast<int>(p_.nodes.size()); ++k) {
-            const std::string name = lower(p_.nodes[static_cast<size_t>(k)]->name);
-            if (!seen.insert(name).second)
-                throw Error("module '" + m_ + "': two nodes named '" + name +
-                            "' when case is ignored, as the simulator does");
-            node_names_.push_back(name);
-        }
-        // Branch currents become unknowns named br_<p>_<n>, made unique.
-        for (const PotentialBranch &b : p_.branches) {
-            std::string name = "br_" + lower(p_.nodes[static_cast<size_t>(b.p)]->name);
-            if (b.n >= 0) name += "_" + lower(p_.nodes[static_cast<size_t>(b.n)]->name);
+        auto add = [&](std::string name) {
             while (!seen.insert(name).second) name += "_";
             node_names_.push_back(name);
-        }
+        };
+        for (const Symbol *n : p_.nodes) add(lower(n->name));
+        // Branch currents become unknowns named br_<p>_<n>.
+        for (const PotentialBranch &b : p_.branches)
+            add("br_" + lower(p_.nodes[static_cast<size_t>(b.p)]->name) +
+                (b.n >= 0 ? "_" + lower(p_.nodes[static_cast<size_t>(b.n)]->name) : std::string()));
     }
 
     void export_params() {
@@ -146,7 +141,7 @@ private:
             const std::string name = lower(info.name);
             if (!info.implicit && (name == "temp" || name == "dt" || name == "dtemp" || name == "temperature"))
                 throw Error(param_loc(info), "parameter '" + info.name +
-                                                 "': the simulator keeps this name for the instance temperature; "
+                                                 "': the simulator keeps this name for its own temperature parameters; "
                                                  "rename the parameter to build a module");
             if (!seen.insert(name).second)
                 throw Error(param_loc(info), "parameter '" + info.name +
@@ -383,7 +378,8 @@ private:
           << "   row; returns the largest terminal current of the two, the scale of\n"
           << "   internal nodes' balances (sums of currents that cancel). */\n"
           << "static double " << o_ << "predict(const " << o_ << "inst *d, const double *x, double *hat)\n{\n"
-          << "    double scale = 0.0;\n";
+          << "    double scale = 0.0;\n"
+          << "    (void)x;\n";
         for (int k = 0; k < nu_; ++k) {
             o << "    hat[" << k << "] = d->i[" << k << "]";
             for (size_t e : row_entries(k)) {
