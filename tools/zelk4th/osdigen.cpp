@@ -59,11 +59,14 @@ public:
         o_ = m_ + "_osdi_";
         nu_ = static_cast<int>(p.nodes.size() + p.branches.size());
         ports_ = static_cast<int>(p.port_nodes.size());
-        for (int k = 0; k < nu_; ++k)
+        for (int k = 0; k < nu_; ++k) {
+            row_begin_.push_back(entries_.size());
             for (int j = 0; j < nu_; ++j) {
                 Entry e{k, j, at(p.resist, k, j), at(p.react, k, j)};
                 if (e.resist || e.react) entries_.push_back(e);
             }
+        }
+        row_begin_.push_back(entries_.size());
     }
 
     std::string run(const std::string &c_file) {
@@ -99,6 +102,8 @@ private:
     std::string o_;  // prefix of the module's own names
     int nu_ = 0, ports_ = 0;
     std::vector<Entry> entries_;
+    std::vector<size_t> row_begin_;  // entries_ of row k: [row_begin_[k], row_begin_[k + 1])
+    std::vector<int> ids_;           // OSDI id of each record parameter, -1 for none
     std::vector<Exported> params_;
     size_t num_instance_ = 0;  // exported instance parameters, the multiplier included
     bool mfactor_ = false;     // the module carries the multiplier "$mfactor" (alias m)
@@ -181,13 +186,15 @@ private:
             }
             if (instance) num_instance_ = params_.size();
         }
+        ids_.assign(p_.params.size(), -1);
+        for (size_t k = 0; k < params_.size(); ++k)
+            if (params_[k].index >= 0) ids_[static_cast<size_t>(params_[k].index)] = static_cast<int>(k);
     }
 
-    // The OSDI id of record parameter `index`, or none.
+    // The OSDI id of record parameter `index`, or none (the temperature).
     std::string id_of(int index) const {
-        for (size_t k = 0; k < params_.size(); ++k)
-            if (params_[k].index == index) return num(k);
-        return "OSDI_NO_OFFSET";
+        const int id = ids_[static_cast<size_t>(index)];
+        return id < 0 ? "OSDI_NO_OFFSET" : num(static_cast<size_t>(id));
     }
 
     std::string field(int index) const { return p_.params[static_cast<size_t>(index)]->cname; }
@@ -364,11 +371,11 @@ private:
           << "}\n\n";
     }
 
-    // The entries of row k, as "jg[e] * (x[col] - x0[col])" terms.
+    // The indices of the entries of row k (the entries go row by row).
     std::vector<size_t> row_entries(int k) const {
         std::vector<size_t> r;
-        for (size_t e = 0; e < entries_.size(); ++e)
-            if (entries_[e].row == k) r.push_back(e);
+        for (size_t e = row_begin_[static_cast<size_t>(k)]; e < row_begin_[static_cast<size_t>(k) + 1]; ++e)
+            r.push_back(e);
         return r;
     }
 
