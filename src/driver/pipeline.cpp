@@ -164,7 +164,8 @@ std::string zelk_shell_word(const std::string &name) {
 bool zelk_prepare_status_file(const std::string &path) {
     struct stat st;
     if (lstat(path.c_str(), &st) == 0) {
-        return S_ISREG(st.st_mode) && st.st_uid == geteuid();
+        // A second link would let the stage overwrite the file it names.
+        return S_ISREG(st.st_mode) && st.st_uid == geteuid() && st.st_nlink == 1;
     }
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;

@@ -33,8 +33,8 @@ void xdelayms(int delayms);
 std::string zelk_shell_word(const std::string &name);
 
 // Makes sure the status file can be written safely before a stage: a
-// pre-existing path that is a link, or not a regular file owned by us, is
-// refused (false).  A missing file is created, so that nobody else can put
+// pre-existing path that is a symbolic link, a file with more than one hard
+// link, or not a regular file owned by us, is refused (false).  A missing file is created, so that nobody else can put
 // a link there while the stage runs.
 bool zelk_prepare_status_file(const std::string &path);
 
