@@ -32,11 +32,11 @@ void remove_status_file(int pid) {
     (void)ignored;
 }
 
-// A stage failed: the run ends with `status`.
-bool stage_failed(int pid, const std::string &output, int status, int &result) {
+// A stage failed: the run ends with `status`.  Only the status file goes:
+// what the stage wrote stays for the user to read (a failed cpp run's
+// output, for instance).
+bool stage_failed(int pid, int status, int &result) {
     remove_status_file(pid);
-    // The failed stage's output cannot be trusted: do not leave it behind.
-    std::remove(output.c_str());
     result = status;
     return false;
 }
@@ -44,7 +44,7 @@ bool stage_failed(int pid, const std::string &output, int status, int &result) {
 // Runs one stage and reads its status back from the status file.  True when
 // the stage succeeded; false when the run ends, with `result` as its status
 // (which can be 0: a status file that holds no number).
-bool run_stage(const std::string &cmd, int pid, const std::string &output, int &result) {
+bool run_stage(const std::string &cmd, int pid, int &result) {
     std::string status_path = "/tmp/Zelk" + std::to_string(pid);
     if (!zelk_prepare_status_file(status_path)) {
         std::fprintf(stderr,
@@ -57,8 +57,8 @@ bool run_stage(const std::string &cmd, int pid, const std::string &output, int &
     errno = 0;
     int ret = std::system(cmd.c_str());
     xdelayms(50);
-    if (ret != 0) return stage_failed(pid, output, ret, result);
-    if (errno != 0) return stage_failed(pid, output, errno, result);
+    if (ret != 0) return stage_failed(pid, ret, result);
+    if (errno != 0) return stage_failed(pid, errno, result);
     FILE *f = std::fopen(status_path.c_str(), "r");
     if (!f) {
         zelk_open_error(false, status_path.c_str());
@@ -68,8 +68,8 @@ bool run_stage(const std::string &cmd, int pid, const std::string &output, int &
     int coderet = 0;
     int n = std::fscanf(f, "%d", &coderet);
     std::fclose(f);
-    if (n != 1) return stage_failed(pid, output, n, result);
-    if (coderet != 0) return stage_failed(pid, output, coderet, result);
+    if (n != 1) return stage_failed(pid, n, result);
+    if (coderet != 0) return stage_failed(pid, coderet, result);
     remove_status_file(pid);
     result = 0;
     return true;
@@ -203,14 +203,14 @@ int zelk_main(int argc, char **argv) {
                       ";";
     ztrace("%s\n", cmd.c_str());
     ztrace_flush();
-    if (!run_stage(cmd, pid, cpp_out, status)) return status;
+    if (!run_stage(cmd, pid, status)) return status;
     xdelayms(50);
 
     cmd = "zelk4th " + zelk_shell_word(cpp_out) + "  " + zelk_shell_word(final_out) +
           "; echo \"$?\" > /tmp/Zelk" + std::to_string(pid) + ";";
     ztrace("%s\n", cmd.c_str());
     ztrace_flush();
-    run_stage(cmd, pid, final_out, status);
+    run_stage(cmd, pid, status);
     return status;
 }
 
