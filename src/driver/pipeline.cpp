@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/diagnostics.h"
+#include "base/output_file.h"
 #include "base/trace.h"
 #include "grammar/parser.h"
 #include "output/side_files.h"
@@ -86,7 +87,7 @@ bool open_translation_files(const char *input) {
     }
     std::string out_name = std::string(input) + ".vacpp";
     ZelkOutCppFileName = zelk_strdup(out_name.c_str());
-    yyout = std::fopen(out_name.c_str(), "w");
+    yyout = zelk_output_open(out_name.c_str());
     if (!yyout) {
         zelk_open_error(false, out_name.c_str());
         return false;
@@ -96,15 +97,17 @@ bool open_translation_files(const char *input) {
 
 // The one place where a translation's files are written out and closed: the
 // trace (which stays open for the stage commands), the generated file, the
-// input and the standard streams.
-void close_translation_files() {
+// input and the standard streams.  False when the generated file could not
+// be written whole (reported): the stages must not read a cut file.
+bool close_translation_files() {
     ztrace_flush();
-    if (yyout) std::fclose(yyout);
+    bool written = !yyout || zelk_output_close(yyout);
     yyout = nullptr;
     if (yyin) std::fclose(yyin);
     yyin = nullptr;
     std::fflush(stdout);
     std::fflush(stderr);
+    return written;
 }
 
 // The steps of zelk_translate() before the files are closed.
@@ -184,7 +187,7 @@ std::string zelk_stem_without_module(const std::string &input) {
 
 int zelk_translate(int argc, char **argv) {
     int status = translate(argc, argv);
-    close_translation_files();
+    if (!close_translation_files() && status == 0) status = 1;
     return status;
 }
 
