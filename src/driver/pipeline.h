@@ -15,7 +15,9 @@
 int zelk_translate(int argc, char **argv);
 
 // The whole run: the translation, then, when it counted no error, the two
-// external stages.  Returns the exit status.
+// external stages.  Returns the exit status.  A signal that ends the program
+// while a stage runs stops the stage and removes its unfinished output and
+// the status file.
 int zelk_main(int argc, char **argv);
 
 // The one way the program ends: writes out what is buffered for the trace
