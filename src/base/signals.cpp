@@ -23,14 +23,24 @@ constexpr int kMaxCleanups = 4;
 void (*g_cleanups[kMaxCleanups])(int);
 volatile sig_atomic_t g_cleanup_count = 0;
 
-// The disposition each signal had before ours: the default action, or the
-// handler of a sanitizer, which then reports the fault as it would have.
+// The disposition each signal had before ours: the default action, or, for
+// the faults, the handler of a sanitizer or a fuzzer, which then reports the
+// fault as it would have.
 struct sigaction g_previous[NSIG];
 bool g_installed = false;
 
+// Faults the processor raises: the faulting instruction runs again when the
+// handler returns.
 bool is_fault(int sig) {
-    return sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL || sig == SIGTRAP;
+    return sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL || sig == SIGTRAP ||
+           sig == SIGSYS;
 }
+
+// Signals that end the program whoever else handles them: the cleanups run
+// before the handler that was there (a sanitizer's, a fuzzer's).  Any other
+// signal that already has a handler is left to it: a fuzzer, for one, uses
+// SIGALRM and SIGUSR1 and goes on running after them.
+bool always_fatal(int sig) { return is_fault(sig) || sig == SIGABRT; }
 
 void on_terminating_signal(int sig, siginfo_t *info, void *) {
     // Every signal is held while this runs (sa_mask), so a second one cannot
@@ -45,7 +55,8 @@ void on_terminating_signal(int sig, siginfo_t *info, void *) {
     sigaddset(&only, sig);
     raise(sig);
     sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    // Still here: the previous handler returned.  End as the default would.
+    // Still here: the previous handler of a fault returned.  End as the
+    // default would.
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -53,7 +64,9 @@ void on_terminating_signal(int sig, siginfo_t *info, void *) {
 void install(int sig) {
     struct sigaction old;
     if (sigaction(sig, nullptr, &old) != 0) return;
-    if (!(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN) return;
+    bool by_default = !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_DFL;
+    bool ignored = !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_IGN;
+    if (ignored || (!by_default && !always_fatal(sig))) return;
     g_previous[sig] = old;
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);

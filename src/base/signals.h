@@ -3,7 +3,9 @@
 // registered first), then the program dies by that same signal, so that
 // whoever started it sees the signal as usual.  A signal that was ignored
 // when the program started (as nohup or a shell's background jobs leave
-// SIGHUP, SIGINT and SIGQUIT) stays ignored.
+// SIGHUP, SIGINT and SIGQUIT) stays ignored, and one that something else in
+// the process already handles (a fuzzer) is left to it, but for the faults
+// and SIGABRT, whose earlier handler runs after the cleanups.
 #pragma once
 
 #include <csignal>
