@@ -1,7 +1,6 @@
 #include "base/trace.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +8,8 @@
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+
+#include "base/signals.h"
 
 struct ZelkTraceFile {
     int fd;
@@ -42,38 +43,28 @@ void write_all(int fd, const char *p, size_t n) {
 
 void flush_at_exit() { ztrace_flush(); }
 
-const int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT, SIGTERM, SIGINT};
-
-void on_fatal_signal(int sig) {
-    // Only async-signal-safe calls here: write(2) the buffer, then let the
-    // default action of the signal run.
-    if (DebugFile && g_len > 0) {
-        size_t n = g_len;
-        const char *p = g_buf;
-        while (n > 0) {
-            ssize_t w = ::write(g_file.fd, p, n);
-            if (w <= 0) break;
-            p += w;
-            n -= static_cast<size_t>(w);
-        }
-        g_len = 0;
+// Runs in a signal handler: only write(2) here.  The buffer holds whole
+// records only (see g_len), and ztrace_flush() keeps signals out while it
+// writes, so this never writes a record twice or half.
+void flush_on_signal(int) {
+    if (!DebugFile) return;
+    size_t n = g_len;
+    const char *p = g_buf;
+    while (n > 0) {
+        ssize_t w = ::write(g_file.fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) break;
+        p += w;
+        n -= static_cast<size_t>(w);
     }
-    signal(sig, SIG_DFL);
-    raise(sig);
+    g_len = 0;
 }
 
 void install_hooks() {
     if (g_hooks_installed) return;
     g_hooks_installed = true;
     std::atexit(flush_at_exit);
-    for (int sig : kFatalSignals) {
-        struct sigaction sa;
-        std::memset(&sa, 0, sizeof sa);
-        sa.sa_handler = on_fatal_signal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESETHAND | SA_NODEFER;
-        sigaction(sig, &sa, nullptr);
-    }
+    zelk_on_terminating_signal(flush_on_signal);
 }
 
 }  // namespace
@@ -99,9 +90,11 @@ void ztrace_close() {
 
 void ztrace_flush() {
     if (!DebugFile || g_len == 0) return;
-    size_t n = g_len;
+    sigset_t saved;
+    zelk_hold_signals(&saved);
+    write_all(g_file.fd, g_buf, g_len);
     g_len = 0;
-    write_all(g_file.fd, g_buf, n);
+    zelk_allow_signals(&saved);
 }
 
 void ztrace_write(const char *text, size_t len) {
