@@ -42,11 +42,12 @@ if(ZELK_MANPAGES)
 endif()
 
 # --- Documentation and examples ----------------------------------------------
-# Every model and header of examples/ is installed; the glob is checked again
-# at build time so that a new example needs no edit here.
+# Every model, header and circuit of examples/ is installed; the glob is
+# checked again at build time so that a new example needs no edit here.
 file(GLOB ZELK_EXAMPLES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.va
-     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.vams)
+     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.vams
+     ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.cir)
 if(ZELK_EXAMPLES)
   install(FILES ${ZELK_EXAMPLES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 endif()
@@ -63,7 +64,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "zelkpp translates one analog behavioural device model written in a Verilog-A\n"
     "dialect into C source for the SPICE 3F5 circuit simulator. The package holds\n"
-    "the translator, its fourth stage zelk4th, their manual pages, the user's\n"
+    "the translator, its fourth stage zelk4th (which also builds a translated model\n"
+    "into an OSDI module that ngspice loads), their manual pages, the user's\n"
     "guide and example models.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -74,5 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The translator runs the C preprocessor as its third stage.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, cpp")
+# zelk4th --osdi builds simulator modules with a C compiler, for ngspice.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gcc | c-compiler")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ngspice")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 include(CPack)

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 int ZelkCurErrNumber = 0;
 int ZelkCurWarnNumber = 0;
@@ -35,4 +36,9 @@ void zelk_open_error(bool input, const char *name) {
                  input ? "!! Error : Can not open the Input File:'%s' ??\n"
                        : "!! Error : Can not open the Output File:'%s' ??\n",
                  name);
+}
+
+void zelk_write_error(const char *name, int err) {
+    std::fprintf(stderr, "!! Error : Can not write the Output File:'%s' (%s) ??\n", name,
+                 std::strerror(err));
 }

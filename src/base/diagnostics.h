@@ -15,3 +15,7 @@ void zelk_warning(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 // Reports a file that cannot be opened (the input, or one the run writes);
 // the run then ends with status 1.  Not counted: the caller decides.
 void zelk_open_error(bool input, const char *name);
+
+// Reports a file the run writes that could not be written whole, with the
+// reason (an errno value); the run then ends with status 1.  Not counted.
+void zelk_write_error(const char *name, int err);

@@ -1,14 +1,16 @@
 #include "base/trace.h"
 
-#include "base/format.h"
-
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
+
+#include "base/format.h"
+#include "base/signals.h"
 
 struct ZelkTraceFile {
     int fd;
@@ -42,38 +44,28 @@ void write_all(int fd, const char *p, size_t n) {
 
 void flush_at_exit() { ztrace_flush(); }
 
-const int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT, SIGTERM, SIGINT};
-
-void on_fatal_signal(int sig) {
-    // Only async-signal-safe calls here: write(2) the buffer, then let the
-    // default action of the signal run.
-    if (DebugFile && g_len > 0) {
-        size_t n = g_len;
-        const char *p = g_buf;
-        while (n > 0) {
-            ssize_t w = ::write(g_file.fd, p, n);
-            if (w <= 0) break;
-            p += w;
-            n -= static_cast<size_t>(w);
-        }
-        g_len = 0;
+// Runs in a signal handler: only write(2) here.  The buffer holds whole
+// records only (see g_len), and ztrace_flush() keeps signals out while it
+// writes, so this never writes a record twice or half.
+void flush_on_signal(int) {
+    if (!DebugFile) return;
+    size_t n = g_len;
+    const char *p = g_buf;
+    while (n > 0) {
+        ssize_t w = ::write(g_file.fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) break;
+        p += w;
+        n -= static_cast<size_t>(w);
     }
-    signal(sig, SIG_DFL);
-    raise(sig);
+    g_len = 0;
 }
 
 void install_hooks() {
     if (g_hooks_installed) return;
     g_hooks_installed = true;
     std::atexit(flush_at_exit);
-    for (int sig : kFatalSignals) {
-        struct sigaction sa;
-        std::memset(&sa, 0, sizeof sa);
-        sa.sa_handler = on_fatal_signal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESETHAND | SA_NODEFER;
-        sigaction(sig, &sa, nullptr);
-    }
+    zelk_on_terminating_signal(flush_on_signal);
 }
 
 }  // namespace
@@ -99,46 +91,79 @@ void ztrace_close() {
 
 void ztrace_flush() {
     if (!DebugFile || g_len == 0) return;
-    size_t n = g_len;
+    sigset_t saved;
+    zelk_hold_signals(&saved);
+    write_all(g_file.fd, g_buf, g_len);
     g_len = 0;
-    write_all(g_file.fd, g_buf, n);
+    zelk_allow_signals(&saved);
 }
 
 namespace {
 
-// The sink over the buffer: a full buffer is written out and starts again.
-void grow_trace(ZSink &sink, size_t) {
-    g_len = static_cast<size_t>(sink.pos - g_buf);
-    ztrace_flush();
-    sink.pos = g_buf;
+// A record longer than the buffer is finished here and written out whole.
+std::string g_long_record;
+
+void grow_long(ZSink &sink, size_t need) {
+    size_t used = static_cast<size_t>(sink.pos - &g_long_record[0]);
+    g_long_record.resize(std::max(g_long_record.size() * 2, used + need));
+    sink.pos = &g_long_record[0] + used;
+    sink.end = &g_long_record[0] + g_long_record.size();
 }
 
-// Records are formatted in place after the last whole one; g_len takes
-// them in once they are complete.
-ZSink trace_sink() { return ZSink{g_buf + g_len, g_buf + kBufSize, grow_trace, nullptr}; }
+// Records are formatted in place after the last whole one, and g_len takes
+// them in once they are complete.  When one does not fit in what is left,
+// the records before it are written out and it moves to the front; one
+// longer than the whole buffer goes on in g_long_record.  So the file only
+// ever gets whole records, whoever writes it out.
+void grow_trace(ZSink &sink, size_t need) {
+    size_t done = static_cast<size_t>(sink.pos - (g_buf + g_len));
+    if (g_len > 0) {
+        const char *record = g_buf + g_len;
+        ztrace_flush();
+        std::memmove(g_buf, record, done);
+        sink.pos = g_buf + done;
+        if (sink.pos < sink.end) return;
+    }
+    g_long_record.assign(g_buf, done);
+    sink.pos = &g_long_record[0] + done;
+    sink.end = sink.pos;
+    sink.grow = grow_long;
+    sink.owner = &g_long_record;
+    grow_long(sink, need);
+}
 
 }  // namespace
 
-ZSink ztrace_begin() { return trace_sink(); }
+ZSink ztrace_begin() { return ZSink{g_buf + g_len, g_buf + kBufSize, grow_trace, nullptr}; }
 
-
-void ztrace_end(const ZSink &sink) { g_len = static_cast<size_t>(sink.pos - g_buf); }
+void ztrace_end(const ZSink &sink) {
+    if (sink.owner != &g_long_record) {
+        g_len = static_cast<size_t>(sink.pos - g_buf);
+        return;
+    }
+    sigset_t saved;
+    zelk_hold_signals(&saved);
+    write_all(g_file.fd, g_long_record.data(), static_cast<size_t>(sink.pos - &g_long_record[0]));
+    zelk_allow_signals(&saved);
+    g_long_record.clear();
+    g_long_record.shrink_to_fit();
+}
 
 void ztrace_write(const char *text, size_t len) {
     if (!DebugFile) return;
-    ZSink sink = trace_sink();
+    ZSink sink = ztrace_begin();
     sink.put(text, len);
-    g_len = static_cast<size_t>(sink.pos - g_buf);
+    ztrace_end(sink);
 }
 
 void ztrace(const char *fmt, ...) {
     if (!DebugFile) return;
-    ZSink sink = trace_sink();
+    ZSink sink = ztrace_begin();
     va_list ap;
     va_start(ap, fmt);
     zformat(sink, fmt, ap);
     va_end(ap);
-    g_len = static_cast<size_t>(sink.pos - g_buf);
+    ztrace_end(sink);
 }
 
 unsigned long ztrace_write_calls() { return g_writes; }

@@ -2,9 +2,10 @@
 // parser action.
 //
 // Records are collected in a 64 KiB buffer and written with write(2) when it
-// fills, when the driver hands a command to the shell, at exit and on a fatal
-// signal, so the file is complete whichever way the program ends while
-// costing one system call per buffer rather than one per record.
+// fills, when the driver hands a command to the shell, at exit and on every
+// signal that ends the program, so the file is complete whichever way the
+// program ends while costing one system call per buffer rather than one per
+// record.
 #pragma once
 
 #include <cstddef>

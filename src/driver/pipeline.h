@@ -15,7 +15,9 @@
 int zelk_translate(int argc, char **argv);
 
 // The whole run: the translation, then, when it counted no error, the two
-// external stages.  Returns the exit status.
+// external stages.  Returns the exit status.  A signal that ends the program
+// while a stage runs stops the stage and removes its unfinished output and
+// the status file.
 int zelk_main(int argc, char **argv);
 
 // The one way the program ends: writes out what is buffered for the trace
@@ -33,8 +35,8 @@ void xdelayms(int delayms);
 std::string zelk_shell_word(const std::string &name);
 
 // Makes sure the status file can be written safely before a stage: a
-// pre-existing path that is a link, or not a regular file owned by us, is
-// refused (false).  A missing file is created, so that nobody else can put
+// pre-existing path that is a symbolic link, a file with more than one hard
+// link, or not a regular file owned by us, is refused (false).  A missing file is created, so that nobody else can put
 // a link there while the stage runs.
 bool zelk_prepare_status_file(const std::string &path);
 

@@ -377,7 +377,7 @@ exp
     | exp '-' exp                                       { tr_exp_arithmetic($1, "-", $3); }
     | exp '*' exp                                       { tr_exp_arithmetic($1, "*", $3); }
     | exp '/' exp                                       { tr_exp_arithmetic($1, "/", $3); }
-    | '-' exp %prec NEG                                 { $$ = tr_exp_negation($2); }
+    | '-' exp %prec NEG                                 { $$ = tr_exp_negation($1, $2); }
     | exp TK_POW exp                                    { tr_exp_power($1, $3); }
     | '(' exp ')'                                       { $$ = tr_exp_parenthesis($2); }
     ;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/diagnostics.h"
+#include "base/output_file.h"
 #include "symbols/state.h"
 
 namespace {
@@ -13,12 +14,20 @@ std::string g_default_stem = "zelk";
 
 // Creates a side file, or reports (and counts) that it cannot.
 FILE *create(const std::string &name) {
-    FILE *f = std::fopen(name.c_str(), "w");
+    FILE *f = zelk_output_open(name.c_str());
     if (!f) {
         ++ZelkCurErrNumber;
         zelk_open_error(false, name.c_str());
     }
     return f;
+}
+
+// Closes a side file; a file that could not be written whole is reported
+// and counted like one that cannot be created.
+bool finish(FILE *f) {
+    if (zelk_output_close(f)) return true;
+    ++ZelkCurErrNumber;
+    return false;
 }
 
 }  // namespace
@@ -55,8 +64,7 @@ bool szelkName_deriv_file() {
     for (int i = 0; i < ZelkModVbranchNbArg; ++i) std::fprintf(f, "%s\n", ZelkModVbranchArg[i]);
     std::fprintf(f, "/* End of %s */\n", name.c_str());
     std::fprintf(f, "\n");
-    std::fclose(f);
-    return true;
+    return finish(f);
 }
 
 bool szelkName_param_file() {
@@ -86,6 +94,5 @@ bool szelkName_param_file() {
     std::fprintf(f, "\n");
     std::fprintf(f, "/* End of %s */\n", name.c_str());
     std::fprintf(f, "\n");
-    std::fclose(f);
-    return true;
+    return finish(f);
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 // "<module>.deriv": counts and names for the tools that process the
-// generated code further.  False when the file cannot be created (reported
-// and counted as an error): the run then ends with status 1.
+// generated code further.  False when the file cannot be created or written
+// whole (reported and counted as an error): the run then ends with status 1.
 bool szelkName_deriv_file();
 // "<module>.param": parameter access macros and the DoubleRec record type.
 // False as above.

@@ -118,7 +118,9 @@ void tr_exp_variable(zelksymrec *var);
 void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *else_value);
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right);
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right);
-zelksymrec *tr_exp_negation(zelksymrec *operand);
+// `before` is the production's value before the action: the record the
+// scanner left in the slot of the "-", which carries no value of its own.
+zelksymrec *tr_exp_negation(zelksymrec *before, zelksymrec *operand);
 void tr_exp_power(zelksymrec *base, zelksymrec *exponent);
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner);
 void tr_iexp_leaf(zelksymrec *leaf, const char *token_name);

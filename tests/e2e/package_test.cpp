@@ -2,7 +2,8 @@
 // Debian package built by cpack both hold the two programs, their manual
 // pages, the guide and every example model, and the installed programs,
 // finding each other on PATH, translate an installed example through both
-// stages exactly as the programs of the build tree do.
+// stages exactly as the programs of the build tree do, and build it into a
+// simulator module.
 //
 // cpack runs in the build directory (it only installs what the build made
 // into a staging directory under the test's own temporary directory).
@@ -48,7 +49,7 @@ void expect_installed_layout(const std::string &bin, const std::string &share) {
     for (const char *p : {"/zelkpp", "/zelk4th"}) EXPECT_EQ(access((bin + p).c_str(), X_OK), 0) << p;
     int examples = 0;
     for (const std::string &name : list_dir(kSource + "/examples")) {
-        if (!std::regex_search(name, std::regex("\\.vams?$"))) continue;
+        if (!std::regex_search(name, std::regex("\\.(vams?|cir)$"))) continue;
         ++examples;
         EXPECT_EQ(read_file(share + "/doc/zelkpp/examples/" + name),
                   read_file(kSource + "/examples/" + name))
@@ -79,23 +80,28 @@ void expect_installed_layout(const std::string &bin, const std::string &share) {
 }
 
 // The resistor example (from `examples`) translated with the programs of
-// `bin` first on PATH and the system's cpp: every file the run writes, and
-// the status of compiling the final C file with the strictest flags.
+// `bin` first on PATH and the system's cpp: every file the run writes, the
+// status of compiling the final C file with the strictest flags, and the
+// simulator module's source with the status of building it.
 std::vector<std::string> translate_res(const std::string &examples, const std::string &bin) {
     TempDir dir;
     for (const char *name : {"res.va", "disciplines.vams"})
         write_file(dir.file(name), read_file(examples + "/" + name));
     RunResult r = run(dir.path(), {bin + "/zelkpp", "res.va"}, bin);
     RunResult cc = run(dir.path(), {"/bin/sh", "-c", "gcc -std=c99 -Wall -Wextra -Werror -c reseq.c"});
+    RunResult osdi = run(dir.path(), {bin + "/zelk4th", "--osdi", "reseq.cpp", "res.osdi"});
     return {std::to_string(r.status), r.err, read_file(dir.file("res.va.vacpp")),
             read_file(dir.file("res.param")), read_file(dir.file("res.deriv")),
-            read_file(dir.file("reseq.c")), std::to_string(cc.status) + cc.err};
+            read_file(dir.file("reseq.c")), std::to_string(cc.status) + cc.err,
+            read_file(dir.file("res.osdi.c")),
+            std::to_string(osdi.status) + osdi.err + (file_exists(dir.file("res.osdi")) ? "" : " no module")};
 }
 
 void expect_translates_like_build_tree(const std::string &examples, const std::string &bin) {
     std::vector<std::string> want = translate_res(kSource + "/examples", kBuild);
     ASSERT_EQ(want[0], "0") << "the build tree cannot translate res.va: " << want[1];
     ASSERT_EQ(want[6], "0") << "the build tree's reseq.c does not compile";
+    ASSERT_EQ(want[8], "0") << "the build tree cannot build res.osdi";
     EXPECT_EQ(translate_res(examples, bin), want);
 }
 

@@ -71,6 +71,8 @@ TEST_P(Golden, Matches) {
         if (name == "stderr") return r.err;
         if (name == "stages") return stages;
         *exists = is_regular_file(tmp.file(name));
+        // Not read otherwise: a link to /dev/full reads without end.
+        if (!*exists) return std::string();
         std::string text = read_file(tmp.file(name));
         return name == "debug_zelk" ? without_run_details(text) : text;
     };

@@ -31,12 +31,6 @@ std::string build_module(const TempDir &dir) {
     return dir.file("abi.osdi");
 }
 
-#define REQUIRE_OSDI_NGSPICE()                                                                     \
-    do {                                                                                           \
-        if (!ngspice_loads_osdi())                                                                 \
-            GTEST_SKIP() << "no ngspice that loads OSDI modules (tools/install-ngspice.sh)";     \
-    } while (0)
-
 // Runs `circuit` with the module loaded and `commands` in its control block.
 RunResult simulate(const TempDir &dir, const std::string &circuit, const std::string &commands,
                    const std::vector<std::string> &outputs) {

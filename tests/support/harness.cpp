@@ -1,7 +1,8 @@
 #include "support/harness.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,8 +120,9 @@ std::vector<std::string> stages_run(const std::string &dir) {
     return stages;
 }
 
-RunResult run(const std::string &dir, const std::vector<std::string> &argv,
-              const std::string &path_prefix, const std::map<std::string, std::string> &env) {
+pid_t start(const std::string &dir, const std::vector<std::string> &argv,
+            const std::string &path_prefix, const std::map<std::string, std::string> &env,
+            const ChildSetup &setup) {
     std::map<std::string, std::string> vars;
     for (char **e = environ; *e; ++e) {
         const char *eq = std::strchr(*e, '=');
@@ -137,30 +139,57 @@ RunResult run(const std::string &dir, const std::vector<std::string> &argv,
     std::vector<char *> argp;
     for (std::string &s : args) argp.push_back(&s[0]);
     argp.push_back(nullptr);
-
     // Standard output and error go to files, so that large outputs cannot
     // block the child.
     std::string out_path = dir + "/_stdout", err_path = dir + "/_stderr";
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addchdir_np(&fa, dir.c_str());
-    pid_t pid;
-    int rc = posix_spawn(&pid, argp[0], &fa, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&fa);
-    RunResult r;
-    if (rc != 0) throw std::runtime_error(std::string("spawn failed: ") + std::strerror(rc));
+
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error(std::string("fork failed: ") + std::strerror(errno));
+    if (pid == 0) {
+        // Only async-signal-safe calls from here to the exec.
+        int in = open("/dev/null", O_RDONLY);
+        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
+            dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
+            _exit(126);
+        // No core files from the runs that tests end by a signal.
+        struct rlimit core = {0, 0};
+        setrlimit(RLIMIT_CORE, &core);
+        if (setup.file_size_limit >= 0) {
+            struct rlimit size;
+            getrlimit(RLIMIT_FSIZE, &size);
+            size.rlim_cur = static_cast<rlim_t>(setup.file_size_limit);
+            setrlimit(RLIMIT_FSIZE, &size);
+        }
+        // Every signal as a shell starts a program, but for the ignored ones.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : setup.ignored_signals) signal(sig, SIG_IGN);
+        execve(argp[0], argp.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+RunResult wait_for(pid_t pid, const std::string &dir) {
     int ws = 0;
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
     }
+    RunResult r;
     r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+    std::string out_path = dir + "/_stdout", err_path = dir + "/_stderr";
     r.out = read_file(out_path);
     r.err = read_file(err_path);
     unlink(out_path.c_str());
     unlink(err_path.c_str());
     return r;
+}
+
+RunResult run(const std::string &dir, const std::vector<std::string> &argv,
+              const std::string &path_prefix, const std::map<std::string, std::string> &env) {
+    return wait_for(start(dir, argv, path_prefix, env), dir);
 }
 
 RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &args,
@@ -207,6 +236,8 @@ GoldenCase prepare_golden_case(const std::string &name, const std::string &into)
             }
         } else if (f == "blocked") {
             for (const std::string &w : words_of(text)) mkdir((into + "/" + w).c_str(), 0755);
+        } else if (f == "full") {
+            for (const std::string &w : words_of(text)) symlink("/dev/full", (into + "/" + w).c_str());
         } else if (f != "expected") {
             write_file(into + "/" + f, text);
         }

@@ -1,6 +1,8 @@
 // Running the built programs in a scratch directory, with stub stages.
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -57,6 +59,19 @@ RunResult run(const std::string &dir, const std::vector<std::string> &argv,
               const std::string &path_prefix = "",
               const std::map<std::string, std::string> &env = {});
 
+// How the process of a started program begins, besides what run() does.
+struct ChildSetup {
+    std::vector<int> ignored_signals;  // ignored from the start, as nohup leaves SIGHUP
+    long long file_size_limit = -1;    // RLIMIT_FSIZE in bytes; -1 leaves it alone
+};
+// Starts what run() runs without waiting for it, for tests that disturb a
+// running program.  Its standard output and error go to `dir`/_stdout and
+// `dir`/_stderr until wait_for() collects them.
+pid_t start(const std::string &dir, const std::vector<std::string> &argv,
+            const std::string &path_prefix = "",
+            const std::map<std::string, std::string> &env = {}, const ChildSetup &setup = {});
+RunResult wait_for(pid_t pid, const std::string &dir);
+
 // Runs the translator on `args` in `dir` with stub stages.
 RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &args,
                      const Stubs &stubs = Stubs());
@@ -66,8 +81,9 @@ RunResult run_zelkpp(const std::string &dir, const std::vector<std::string> &arg
 // how the translator runs there: "args", the command line after the program
 // (default: the first .va file); "stubs", "cpp=N zelk4th=N", the statuses of
 // the stub stages; "blocked", names made directories before the run, so that
-// those files cannot be written.  Its "expected" folder holds what the run
-// must produce (tests/golden/golden_test.cpp).
+// those files cannot be created; "full", names made links to /dev/full, so
+// that every write to them fails as on a full disk.  Its "expected" folder
+// holds what the run must produce (tests/golden/golden_test.cpp).
 struct GoldenCase {
     std::string dir;  // the case folder
     std::vector<std::string> args;

@@ -16,6 +16,12 @@ bool have_ngspice();
 // ngspice knows the osdi command (OSDI modules can be loaded).
 bool ngspice_loads_osdi();
 
+#define REQUIRE_OSDI_NGSPICE()                                                                           \
+    do {                                                                                                 \
+        if (!zelktest::ngspice_loads_osdi())                                                             \
+            GTEST_SKIP() << "no ngspice that loads OSDI modules (tools/install-ngspice.sh)";           \
+    } while (0)
+
 // A .control block running `commands` with full precision in wrdata (17
 // digits, one scale column), one thread, then quitting.
 std::string spice_control(const std::string &commands);

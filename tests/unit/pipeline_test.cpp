@@ -48,6 +48,11 @@ TEST(StatusFile, RefusesLinksOtherFilesAndOtherOwners) {
     EXPECT_FALSE(zelk_prepare_status_file(dangling));
     EXPECT_FALSE(zelktest::file_exists(dir.file("nowhere")));
 
+    // A second name of another file of ours: the stage would overwrite it.
+    std::string hard = dir.file("Zelk7");
+    ASSERT_EQ(::link(target.c_str(), hard.c_str()), 0);
+    EXPECT_FALSE(zelk_prepare_status_file(hard));
+
     std::string subdir = dir.file("Zelk4");
     ASSERT_EQ(mkdir(subdir.c_str(), 0755), 0);
     EXPECT_FALSE(zelk_prepare_status_file(subdir));

@@ -416,11 +416,21 @@ TEST(Zelk4thPipeline, BadInputFilesAndCommandLine) {
         return zelktest::run(dir.path(), argv);
     };
     // The command line.
-    for (const auto &args : {std::vector<std::string>{}, {"reseq.cpp"}, {"a", "b", "c"}}) {
+    for (const auto &args : {std::vector<std::string>{}, {"reseq.cpp"}, {"a", "b", "c"}, {"--osdi", "reseq.cpp"},
+                             {"--osdi", "--type"}, {"--type", "r", "reseq.cpp", "res.osdi"}}) {
         RunResult r = run(args);
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "usage: zelk4th IN OUT\n");
+        EXPECT_EQ(r.err, "usage: zelk4th IN OUT\n       zelk4th --osdi [--type NAME] IN MODULE\n");
     }
+    RunResult bad_type = run({"--osdi", "--type", "Res", "reseq.cpp", "res.osdi"});
+    EXPECT_EQ(bad_type.status, 1);
+    EXPECT_EQ(bad_type.err, "zelk4th: device type 'Res': lower-case letters, digits and '_', starting with a letter\n");
+    // A compiler that fails: the module's source stays, no module.
+    RunResult no_cc = zelktest::run(dir.path(), {zelk4th, "--osdi", "reseq.cpp", "res.osdi"}, "", {{"CC", "false"}});
+    EXPECT_EQ(no_cc.status, 3);
+    EXPECT_NE(no_cc.err.find("the C compiler failed on 'res.osdi.c'"), std::string::npos) << no_cc.err;
+    EXPECT_TRUE(file_exists(dir.file("res.osdi.c")));
+    EXPECT_FALSE(file_exists(dir.file("res.osdi")));
     // A preprocessed file that the translator did not write.
     write_file(dir.file("reseq.cpp"), "# 1 \"other.c\"\nvoid f(void) { }\n");
     RunResult r = run({"reseq.cpp", "out.c"});

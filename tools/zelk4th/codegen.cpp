@@ -138,6 +138,7 @@ private:
         u += " * " + m_ + "_init(&p)                  fills the parameter record with the defaults\n";
         u += " * " + m_ + "_init_given(&p, given)     the same for the parameters whose given[k] is 0\n";
         u += " * " + m_ + "_check(&p, msg, n)         number of parameters outside their range\n";
+        u += " * " + m_ + "_check_param(&p, k, msg, n) 1 when parameter k is outside its range\n";
         u += " * " + m_ + "_evaluate(x, &p, &r)       r.i[k] + d r.q[k]/dt is residual k (equation k),\n";
         u += " *                               r.g, r.c its derivatives; 0, or 1 when not finite\n";
         return comment_text(u);
@@ -229,6 +230,7 @@ private:
           << "void " << m_ << "_init(" << m_ << "_params *p);\n"
           << "void " << m_ << "_init_given(" << m_ << "_params *p, const unsigned char *given);\n"
           << "int " << m_ << "_check(const " << m_ << "_params *p, char *msg, size_t size);\n"
+          << "int " << m_ << "_check_param(const " << m_ << "_params *p, int index, char *msg, size_t size);\n"
           << "int " << m_ << "_param_index(const char *name);\n"
           << "double " << m_ << "_get_param(const " << m_ << "_params *p, int index);\n"
           << "void " << m_ << "_set_param(" << m_ << "_params *p, int index, double value);\n"
@@ -276,9 +278,12 @@ private:
              << "void " << m_ << "_init(" << m_ << "_params *zk_p)\n{\n"
              << "    " << m_ << "_init_given(zk_p, 0);\n}\n\n";
 
-        out_ << "int " << m_ << "_check(const " << m_ << "_params *zk_p, char *msg, size_t size)\n{\n"
-             << "    int bad = 0;\n"
-             << "    if (msg && size > 0) msg[0] = '\\0';\n";
+        // One parameter at a time, so that a simulator can tell which one is
+        // out of range; the whole record is that, over every index.
+        out_ << "int " << m_ << "_check_param(const " << m_ << "_params *zk_p, int index, char *msg, size_t size)\n{\n"
+             << "    (void)zk_p;\n"
+             << "    if (msg && size > 0) msg[0] = '\\0';\n"
+             << "    switch (index) {\n";
         for (size_t i = 0; i < p_.params.size(); ++i) {
             const ParamInfo &info = p_.side.params[i];
             if (!info.has_range) continue;
@@ -286,15 +291,23 @@ private:
             const ParamCode &code = p_.param_code[i];
             const std::string v = "zk_p->" + s.cname;
             const std::string lo = as(*code.lo, Ty::Real), hi = as(*code.hi, Ty::Real);
-            out_ << "    if (!(" << v << (info.lo_bracket == '(' ? " > " : " >= ") << lo << " && " << v
-                 << (info.hi_bracket == ')' ? " < " : " <= ") << hi << ")) {\n"
-                 << "        if (bad++ == 0 && msg && size > 0)\n"
+            out_ << "    case " << i << ":\n"
+                 << "        if (" << v << (info.lo_bracket == '(' ? " > " : " >= ") << lo << " && " << v
+                 << (info.hi_bracket == ')' ? " < " : " <= ") << hi << ") return 0;\n"
+                 << "        if (msg && size > 0)\n"
                  << "            snprintf(msg, size, \"" << m_ << ": parameter '" << c_string(info.name) << "' = "
                  << (s.type == Ty::Int ? "%d" : "%g") << " is outside its range "
                  << c_string(range_text(info)) << "\", " << v << ");\n"
-                 << "    }\n";
+                 << "        return 1;\n";
         }
-        out_ << "    return bad;\n}\n\n";
+        out_ << "    default: return 0;\n    }\n}\n\n";
+
+        out_ << "int " << m_ << "_check(const " << m_ << "_params *zk_p, char *msg, size_t size)\n{\n"
+             << "    int bad = 0, k;\n"
+             << "    if (msg && size > 0) msg[0] = '\\0';\n"
+             << "    for (k = 0; k < " << M_ << "_NUM_PARAMS; k++)\n"
+             << "        if (" << m_ << "_check_param(zk_p, k, bad == 0 ? msg : 0, size)) bad++;\n"
+             << "    return bad;\n}\n\n";
 
         out_ << "int " << m_ << "_param_index(const char *name)\n{\n"
              << "    int k;\n"

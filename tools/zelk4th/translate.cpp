@@ -9,6 +9,7 @@
 #include "analyze.h"
 #include "codegen.h"
 #include "lexer.h"
+#include "osdigen.h"
 #include "parser.h"
 #include "sidefiles.h"
 #include "source.h"
@@ -40,7 +41,7 @@ std::string stem_of(const std::string &in_path) {
 
 }  // namespace
 
-Output translate_text(const std::string &in_path, const std::string &text) {
+Output translate_text(const std::string &in_path, const std::string &text, const OsdiRequest *osdi) {
     const std::string stem = stem_of(in_path);
 
     Program prog;
@@ -64,16 +65,17 @@ Output translate_text(const std::string &in_path, const std::string &text) {
     out.text = g.c;
     out.header = g.h;
     out.warnings = prog.warnings;
+    if (osdi) out.osdi = osdi_module(prog, g.c, osdi->type.empty() ? default_osdi_type(prog) : osdi->type);
     return out;
 }
 
-Output translate_file(const std::string &in_path) {
+Output translate_file(const std::string &in_path, const OsdiRequest *osdi) {
     stem_of(in_path);
     std::ifstream in(in_path, std::ios::binary);
     if (!in) throw Error("cannot read '" + in_path + "': " + std::strerror(errno));
     std::ostringstream ss;
     ss << in.rdbuf();
-    return translate_text(in_path, ss.str());
+    return translate_text(in_path, ss.str(), osdi);
 }
 
 }  // namespace zelk4th

@@ -68,10 +68,10 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     left->type = TK_NEW_EXEC;
 }
 
-zelksymrec *tr_exp_negation(zelksymrec *operand) {
+zelksymrec *tr_exp_negation(zelksymrec *before, zelksymrec *operand) {
     ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
-           zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(operand),
-           zname(operand), zval_cut(operand).c_str(), ztype(operand));
+           zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(before), zname(before),
+           zval_cut(before).c_str(), ztype(before));
     zelk_joinval(operand, {zelk_piece("-"), zelk_piece_of(operand)});
     operand->type = TK_NEW_EXEC;
     ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),

@@ -250,7 +250,13 @@ void tr_case_default_close() {
 }
 
 bool tr_is_default_word(const zelksymrec *label) {
-    return label && label->type == TK_VAR && label->val && std::strcmp(label->val, "default") == 0;
+    // Decided by the name: the text of an output argument of the analog
+    // function being defined reads "*default".  A label that is more than
+    // the bare variable ("default && x" keeps the variable's kind) has a
+    // longer text and does not count.
+    if (!label || label->type != TK_VAR || !label->name || !label->val) return false;
+    if (std::strcmp(label->name, "default") != 0) return false;
+    return std::strcmp(label->val, "default") == 0 || std::strcmp(label->val, "*default") == 0;
 }
 
 void tr_case_label_first(zelksymrec *label) {
