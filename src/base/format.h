@@ -41,6 +41,9 @@ struct ZSink {
     void fill(char c, size_t count);
 };
 
+// `fmt` must be a string literal (or a text that stays unchanged for the
+// whole run): what is read from it is kept by its address.  So are the
+// formats of zvformat, and of ztrace, zfmt and zout, which use these.
 void zformat(ZSink &sink, const char *fmt, va_list ap);
 
 // Unsigned decimal digits of `value` written to `out` (at least 20 bytes);
