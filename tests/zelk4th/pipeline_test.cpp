@@ -105,7 +105,7 @@ TEST(Zelk4thPipeline, ScaledLiteralsAreReals) {
     prepare(dir, z4test::test_model("scaled.va"), "scaled");
     if (HasFatalFailure()) return;
     std::string zeros;
-    for (int k = 0; k < 18; ++k) zeros += " 0";
+    for (int k = 0; k < 19; ++k) zeros += " 0";
     RunResult pt = z4test::run_checker(dir.path(), "scaled", "point" + zeros);
     ASSERT_EQ(pt.status, 0) << pt.err;
     std::map<std::string, double> got;
@@ -117,7 +117,7 @@ TEST(Zelk4thPipeline, ScaledLiteralsAreReals) {
         {"ok1", 1e-3},       {"ok2", 1e3 / 3},      {"oM1", 3e6 / 7},  {"oM2", 3.5e-6}, {"oG1", 1e9 / 7},
         {"oG2", 3.5e-9},     {"om1", 0.5},          {"om2", 4.0 / 3},  {"ou1", 0.5},    {"ou2", 1.5},
         {"on", 2.5},         {"op", 3.5},           {"of", 4.5},       {"oT1", 1e12 / 7}, {"oT2", 3.5e-12},
-        {"omac", 1e-3},      {"okm", 333 + 1e-3 + 1}, {"p", 0.0},
+        {"omac", 1e-3},      {"okm", 333 + 1e-3 + 1}, {"oe", 2000 + 1e3 / 3}, {"p", 0.0},
     };
     for (const auto &w : want) {
         ASSERT_TRUE(got.count(w.first)) << w.first;
