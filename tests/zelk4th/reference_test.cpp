@@ -12,35 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "support/ngspice.h"
 #include "z4_support.h"
 
 namespace {
 
 using zelktest::RunResult;
 using zelktest::TempDir;
-using Rows = std::vector<std::vector<double>>;
+using z4test::Rows;
 
 constexpr double kPi = 3.14159265358979323846;
 const char kPython[] = "/usr/bin/python3";
 
 bool have_mpmath() {
     return z4test::shell("/", std::string(kPython) + " -c 'import mpmath' >/dev/null 2>&1").status == 0;
-}
-
-// Translates (compiling the result with gcc and clang) and builds the checker.
-void prepare(const TempDir &dir, const std::string &model, const std::string &module) {
-    RunResult t = z4test::translate(dir.path(), model);
-    ASSERT_EQ(t.status, 0) << model << "\n" << t.err;
-    RunResult c = z4test::compile_strict(dir.path(), module + "eq.c");
-    ASSERT_EQ(c.status, 0) << c.err;
-    RunResult b = z4test::build_checker(dir.path(), module, module + "eq.c");
-    ASSERT_EQ(b.status, 0) << b.err;
-}
-
-Rows checker(const TempDir &dir, const std::string &module, const std::string &args) {
-    RunResult r = z4test::run_checker(dir.path(), module, args);
-    EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
-    return z4test::number_rows(r.out);
 }
 
 TEST(Zelk4thReference, NewModelsMatchHighPrecisionValuesAndDerivatives) {
@@ -62,19 +47,19 @@ TEST(Zelk4thReference, NewModelsMatchHighPrecisionValuesAndDerivatives) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.module);
         TempDir dir;
-        prepare(dir, z4test::example(std::string(c.module) + ".va"), c.module);
-        if (HasFatalFailure()) return;
+        z4test::prepare(dir.path(), z4test::example(std::string(c.module) + ".va"));
+        if (HasFailure()) return;
         // Every derivative also against finite differences, and every
         // nonzero one listed in the header's Jacobian table.
         RunResult fd = z4test::run_checker(dir.path(), c.module, "fd 100 -2 2");
         EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
         for (const char *point : c.points) {
             SCOPED_TRACE(point);
-            Rows got = checker(dir, c.module, std::string("full ") + point);
+            Rows got = z4test::checker_rows(dir.path(), c.module, std::string("full ") + point);
             RunResult ref = z4test::shell(dir.path(), std::string(kPython) + " '" + ZELK_SOURCE_DIR +
                                                           "/tests/zelk4th/reference.py' " + c.module + " " + point);
             ASSERT_EQ(ref.status, 0) << ref.err;
-            Rows want = z4test::number_rows(ref.out);
+            Rows want = zelktest::number_rows(ref.out);
             ASSERT_EQ(got.size(), want.size());
             for (size_t k = 0; k < want.size(); ++k) {
                 ASSERT_EQ(got[k].size(), want[k].size());
@@ -97,19 +82,18 @@ TEST(Zelk4thReference, NewModelsMatchHighPrecisionValuesAndDerivatives) {
 // resistor example; its admittance and its current driven by a sine from
 // rest are those of the series circuit.
 TEST(Zelk4thReference, PotentialBranchIsAResistorAndAnInductor) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("rl.va"), "rl");
-    if (HasFatalFailure()) return;
-    prepare(dir, z4test::example("res.va"), "res");
-    if (HasFatalFailure()) return;
-    Rows pot = checker(dir, "rl", "dc 0 -1 1 10 r=2200 l=0");
-    Rows flow = checker(dir, "res", "dc 0 -1 1 10 r=2200");
+    TempDir dir, res;
+    z4test::prepare(dir.path(), z4test::test_model("rl.va"));
+    z4test::prepare(res.path(), z4test::example("res.va"));
+    if (HasFailure()) return;
+    Rows pot = z4test::checker_rows(dir.path(), "rl", "dc 0 -1 1 10 r=2200 l=0");
+    Rows flow = z4test::checker_rows(res.path(), "res", "dc 0 -1 1 10 r=2200");
     ASSERT_EQ(pot.size(), 11u);
     ASSERT_EQ(flow.size(), pot.size());
     for (size_t k = 0; k < pot.size(); ++k) EXPECT_NEAR(pot[k][1], flow[k][1], 1e-15 * std::fabs(flow[k][1]));
 
     const double r = 50, l = 10e-6, f = 1e6, w = 2 * kPi * f;
-    Rows ac = checker(dir, "rl", "ac 0 0.3 1e6 r=50 l=10e-6");
+    Rows ac = z4test::checker_rows(dir.path(), "rl", "ac 0 0.3 1e6 r=50 l=10e-6");
     ASSERT_EQ(ac.size(), 1u);
     const std::complex<double> y = 1.0 / std::complex<double>(r, w * l);
     EXPECT_NEAR(ac[0][0], y.real(), 1e-14 * std::abs(y));
@@ -118,7 +102,7 @@ TEST(Zelk4thReference, PotentialBranchIsAResistorAndAnInductor) {
     // Trapezoidal rule, 4000 steps a period: error about (w h)^2 / 12 = 2e-7.
     for (double rr : {r, 0.0}) {
         SCOPED_TRACE(rr);
-        Rows tran = checker(dir, "rl", "tran 0 1 1e6 4000 2 l=10e-6 r=" + std::to_string(rr));
+        Rows tran = z4test::checker_rows(dir.path(), "rl", "tran 0 1 1e6 4000 2 l=10e-6 r=" + std::to_string(rr));
         ASSERT_EQ(tran.size(), 8000u);
         const double z2 = rr * rr + w * w * l * l;
         for (const auto &row : tran) {

@@ -53,7 +53,7 @@ void prepare(const TempDir &dir, const std::string &file, const std::string &mod
 Rows checker(const TempDir &dir, const std::string &module, const std::string &args) {
     RunResult r = z4test::run_checker(dir.path(), module, args);
     EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
-    return z4test::number_rows(r.out);
+    return zelktest::number_rows(r.out);
 }
 
 // DC sweep of port a: the model's current into the device against ngspice's
