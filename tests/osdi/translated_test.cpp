@@ -134,6 +134,9 @@ const Case kCases[] = {
      ".model rm res_va r=1k\n.model dm diode_va is=1e-14 rs=10 cj0=2p\n.model dref d is=1e-14 rs=10 cjo=2p m=0\n",
      "Nr{s} {1} m{s} rm\nNd{s} m{s} {2} dm", "R{s} {1} m{s} 1k\nD{s} m{s} {2} dref", {"in", "0"},
      "dc 1 ac 1 sin(0 3 1meg)", "", "-3 3 0.25", "2n 3u"},
+    // A potential branch with a charge: the series R and L of a test model.
+    {"rl", {z4test::test_model("rl.va")}, ".model lm rl_va r=50 l=10u\n", "N{s} {1} {2} lm",
+     "R{s} {1} m{s} 50\nL{s} m{s} {2} 10u", {"in", "0"}, "dc 0.5 ac 1 sin(0 1 1meg)", "", "-1 1 0.1", "2n 3u"},
     {"subcircuit", {"sdiode.va"},
      ".model sm sdiode_va is=1e-14 rs=5 cj0=1p\n.model sref d is=1e-14 rs=5 cjo=1p m=0\n"
      ".subckt half a c\nNj a c sm\nR1 c 0 1k\n.ends\n.subckt halfref a c\nDj a c sref\nR1 c 0 1k\n.ends\n",
