@@ -105,10 +105,12 @@ const Case kCases[] = {
      "N{s} {1} {2} {3} qm", "Q{s} {1} {2} {3} qref", {"cc", "in", "0"}, "dc 0.7 ac 1 sin(0.7 0.02 10meg)",
      "Vcc cc 0 dc 2\n", "0 0.8 0.05", "1n 300n"},
     // Square law against ngspice's level 1 (no junctions, no Meyer
-    // capacitances) with the model's constant gate capacitances beside it.
+    // capacitances) with the model's constant gate capacitances beside it;
+    // an instance parameter given on the model card.
     {"mosfet", {"mosfet.va"},
-     ".model nm nmos_va kp=200u vt0=0.7 lambda=0.02 cox=2.3m\n.model mref nmos level=1 kp=200u vto=0.7 lambda=0.02 is=0\n",
-     "N{s} {1} {2} {3} nm width=20u length=2u",
+     ".model nm nmos_va kp=200u vt0=0.7 lambda=0.02 cox=2.3m width=20u\n"
+     ".model mref nmos level=1 kp=200u vto=0.7 lambda=0.02 is=0\n",
+     "N{s} {1} {2} {3} nm length=2u",
      "M{s} {1} {2} {3} {3} mref w=20u l=2u\nCgs{s} {2} {3} 46f\nCgd{s} {2} {1} 46f", {"cc", "in", "0"},
      "dc 1.5 ac 1 sin(1.5 1 10meg)", "Vcc cc 0 dc 2\n", "0 3 0.1", "1n 300n"},
     // Drain swept from reversed operation through the linear region into saturation.
@@ -134,6 +136,9 @@ const Case kCases[] = {
      ".model rm res_va r=1k\n.model dm diode_va is=1e-14 rs=10 cj0=2p\n.model dref d is=1e-14 rs=10 cjo=2p m=0\n",
      "Nr{s} {1} m{s} rm\nNd{s} m{s} {2} dm", "R{s} {1} m{s} 1k\nD{s} m{s} {2} dref", {"in", "0"},
      "dc 1 ac 1 sin(0 3 1meg)", "", "-3 3 0.25", "2n 3u"},
+    // A potential branch with a charge: the series R and L of a test model.
+    {"rl", {z4test::test_model("rl.va")}, ".model lm rl_va r=50 l=10u\n", "N{s} {1} {2} lm",
+     "R{s} {1} m{s} 50\nL{s} m{s} {2} 10u", {"in", "0"}, "dc 0.5 ac 1 sin(0 1 1meg)", "", "-1 1 0.1", "2n 3u"},
     {"subcircuit", {"sdiode.va"},
      ".model sm sdiode_va is=1e-14 rs=5 cj0=1p\n.model sref d is=1e-14 rs=5 cjo=1p m=0\n"
      ".subckt half a c\nNj a c sm\nR1 c 0 1k\n.ends\n.subckt halfref a c\nDj a c sref\nR1 c 0 1k\n.ends\n",

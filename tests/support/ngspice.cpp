@@ -48,10 +48,7 @@ RunResult run_ngspice(const std::string &dir, const std::string &deck, const std
     return r;
 }
 
-std::vector<std::vector<double>> spice_rows(const std::string &dir, const std::string &file, const RunResult &run) {
-    bool exists = false;
-    std::string text = read_file(dir + "/" + file, &exists);
-    EXPECT_TRUE(exists) << "ngspice wrote no " << file << "\n" << run.out << run.err;
+std::vector<std::vector<double>> number_rows(const std::string &text) {
     std::vector<std::vector<double>> rows;
     for (const std::string &line : lines_of(text)) {
         std::istringstream words(line);
@@ -61,6 +58,13 @@ std::vector<std::vector<double>> spice_rows(const std::string &dir, const std::s
         if (!row.empty()) rows.push_back(row);
     }
     return rows;
+}
+
+std::vector<std::vector<double>> spice_rows(const std::string &dir, const std::string &file, const RunResult &run) {
+    bool exists = false;
+    std::string text = read_file(dir + "/" + file, &exists);
+    EXPECT_TRUE(exists) << "ngspice wrote no " << file << "\n" << run.out << run.err;
+    return number_rows(text);
 }
 
 }  // namespace zelktest

@@ -32,6 +32,9 @@ std::string spice_control(const std::string &commands);
 RunResult run_ngspice(const std::string &dir, const std::string &deck, const std::vector<std::string> &outputs,
                       int seconds = 120);
 
+// Whitespace-separated numbers of each non-empty line of `text`.
+std::vector<std::vector<double>> number_rows(const std::string &text);
+
 // The numbers of result file dir/`file`, one row per line; a test failure
 // showing ngspice's output when the file is missing.
 std::vector<std::vector<double>> spice_rows(const std::string &dir, const std::string &file, const RunResult &run);

@@ -83,26 +83,6 @@ TEST(Zelk4thLexer, TokenKinds) {
     }
 }
 
-TEST(Zelk4thLexer, LexicalErrorsNameTheSourceLine) {
-    const struct {
-        const char *text, *message;
-    } cases[] = {
-        {"# 4 \"t.va\"\nx = y @ z;\n", "t.va:4: unexpected character '@'"},
-        {"# 4 \"t.va\"\n\"open\n", "t.va:4: unterminated string"},
-        {"x\n#pragma once\n", "meq.cpp:2: unexpected preprocessor line '#pragma once'"},
-        {"# 9 \"t.va\"\nx = 1e5x;\n", "t.va:9: malformed number '1e5x'"},
-    };
-    for (const auto &c : cases) {
-        std::string got;
-        try {
-            tokenize(c.text, "meq.cpp");
-        } catch (const Error &e) {
-            got = e.what();
-        }
-        EXPECT_EQ(got, c.message) << c.text;
-    }
-}
-
 TEST(Zelk4thLexer, MarkerFilesSkipPseudoFilesSystemHeadersAndRepeats) {
     const std::string text =
         "# 0 \"t.va.vacpp\"\n# 0 \"<built-in>\"\n# 1 \"/usr/include/stdc-predef.h\" 1 3 4\n"
@@ -170,10 +150,15 @@ TEST(Zelk4thParser, StrobeNewlineStaysInItsBranch) {
     EXPECT_EQ(body[3]->kind, StmtKind::ExprStmt);
 }
 
-TEST(Zelk4thParser, SyntaxErrorsNameTheSourceLine) {
+TEST(Zelk4thParser, LexicalAndSyntaxErrorsNameTheSourceLine) {
     const struct {
         const char *text, *message;
     } cases[] = {
+        {"# 4 \"t.va\"\nx = y @ z;\n", "t.va:4: unexpected character '@'"},
+        {"# 4 \"t.va\"\n\"open\n", "t.va:4: unterminated string"},
+        {"x\n#pragma once\n", "meq.cpp:2: unexpected preprocessor line '#pragma once'"},
+        {"# 5 x\"t.va\"\n", "meq.cpp:1: unexpected preprocessor line '# 5 x\"t.va\"'"},
+        {"# 9 \"t.va\"\nx = 1e5x;\n", "t.va:9: malformed number '1e5x'"},
         {"# 3 \"t.va\"\nint\nMevaluate ( a)\n double a;\n{\n# 5 \"t.va\"\n x=1\n}\n",
          "t.va:5: expected ';', found '}'"},
         {"# 3 \"t.va\"\n }\n", "t.va:3: a closing brace without a function: an analog function without any "

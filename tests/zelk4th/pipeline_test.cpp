@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "support/ngspice.h"
 #include "z4_support.h"
 
 namespace {
@@ -18,61 +22,87 @@ using zelktest::file_exists;
 using zelktest::read_file;
 using zelktest::write_file;
 
-std::string module_of(const std::string &model) {
-    std::string text = read_file(model);
-    size_t at = text.find("\nmodule ");
-    at += 8;
-    std::string name = text.substr(at, text.find('(', at) - at);
-    for (char &c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
+// The folder where test model NAME.va (or example NAME.va) is translated
+// and its checker built, once for all the tests.
+const std::string &built(const std::string &name) {
+    static std::map<std::string, std::unique_ptr<TempDir>> dirs;
+    std::unique_ptr<TempDir> &dir = dirs[name];
+    if (!dir) {
+        dir.reset(new TempDir);
+        const std::string model = z4test::test_model(name + ".va");
+        z4test::prepare(dir->path(), file_exists(model) ? model : z4test::example(name + ".va"));
+    }
+    return dir->path();
 }
 
-// Translates, compiles strictly and builds the checker (fatal failures on the way).
-void prepare(const TempDir &dir, const std::string &model, const std::string &module) {
-    RunResult t = z4test::translate(dir.path(), model);
-    ASSERT_EQ(t.status, 0) << model << "\n" << t.err;
-    ASSERT_TRUE(file_exists(dir.file(module + "eq.c"))) << model;
-    RunResult c = z4test::compile_strict(dir.path(), module + "eq.c");
-    ASSERT_EQ(c.status, 0) << model << "\n" << c.err;
-    EXPECT_EQ(c.err, "");
-    RunResult b = z4test::build_checker(dir.path(), module, module + "eq.c");
-    ASSERT_EQ(b.status, 0) << b.err;
-}
-
-TEST(Zelk4thPipeline, EveryExampleCompilesAndItsDerivativesMatchFiniteDifferences) {
-    std::vector<std::string> models = z4test::example_models();
-    ASSERT_GE(models.size(), 3u);
-    for (const std::string &model : models) {
-        SCOPED_TRACE(model);
+// Every example, test model and complete model of the guide (a "va" block
+// without an error block after it) compiles without a warning, and its
+// derivatives match finite differences, each nonzero one listed in the
+// header's Jacobian table.
+TEST(Zelk4thPipeline, EveryModelCompilesAndItsDerivativesMatchFiniteDifferences) {
+    std::vector<std::pair<std::string, std::string>> models;  // path, checker arguments
+    for (const std::string &m : z4test::example_models()) models.emplace_back(m, "fd 200 -2 2");
+    for (const char *m : {"cnames.va", "pdep.va", "rl.va", "scaled.va"})
+        models.emplace_back(z4test::test_model(m), "fd 50 -1 1");
+    models.emplace_back(z4test::test_model("builtins.va"), "fd 300 0.1 0.9");  // inside every domain
+    const size_t before_guide = models.size();
+    TempDir guide_dir;
+    const std::string guide = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/guide.md");
+    for (size_t at = guide.find("```va\n"); at != std::string::npos; at = guide.find("```va\n", at + 1)) {
+        const size_t begin = at + 6, end = guide.find("```", begin);
+        if (guide.compare(end, 13, "```\n\n```stder") == 0) continue;
+        models.emplace_back(guide_dir.file("guide" + std::to_string(models.size()) + ".va"), "fd 50 -1 1");
+        write_file(models.back().first, guide.substr(begin, end - begin));
+    }
+    ASSERT_GE(models.size() - before_guide, 2u) << "no model found in the guide";
+    for (const auto &m : models) {
+        SCOPED_TRACE(m.first);
         TempDir dir;
-        const std::string module = module_of(model);
-        prepare(dir, model, module);
-        if (HasFatalFailure()) return;
-        RunResult fd = z4test::run_checker(dir.path(), module, "fd 200 -1 1");
+        const std::string module = z4test::prepare(dir.path(), m.first);
+        RunResult fd = z4test::run_checker(dir.path(), module, m.second);
         EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
         EXPECT_NE(fd.out.find("bad 0"), std::string::npos) << fd.out;
     }
 }
 
-// One node per built-in: its current is the built-in of the node voltages x
-// and y, so both its value and its derivatives are checked alone.
-TEST(Zelk4thPipeline, EveryBuiltinHasTheRightValueAndDerivatives) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("builtins.va"), "builtins");
-    if (HasFatalFailure()) return;
-    RunResult fd = z4test::run_checker(dir.path(), "builtins", "fd 300 0.1 0.9");
-    EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
+// The derivative check must be able to fail: a wrong rule is caught.
+TEST(Zelk4thPipeline, DerivativeCheckCatchesAWrongRule) {
+    const std::string &dir = built("diode");
+    std::string c = read_file(dir + "/diodeeq.c");
+    const std::string rule = "return diode_zk_chain(a, e, e);";
+    ASSERT_NE(c.find(rule), std::string::npos);
+    write_file(dir + "/wrongeq.c", c.replace(c.find(rule), rule.size(), "return diode_zk_chain(a, e, e * 1.0001);"));
+    ASSERT_EQ(z4test::build_checker(dir, "diode", "wrongeq.c").status, 0);
+    RunResult fd = z4test::run_checker(dir, "diode", "fd 20 -1 1");
+    EXPECT_EQ(fd.status, 1);
+    EXPECT_NE(fd.err.find("d/dv(a) of node a"), std::string::npos) << fd.err;
+    ASSERT_EQ(z4test::build_checker(dir, "diode", "diodeeq.c").status, 0);
+}
 
-    const double x = 0.3, y = 0.6, k = 2.5;
-    std::string volts = "0.3 0.6";
-    for (int i = 0; i < 35; ++i) volts += " 0";
-    RunResult pt = z4test::run_checker(dir.path(), "builtins", "point " + volts);
-    ASSERT_EQ(pt.status, 0) << pt.err;
-    std::map<std::string, std::pair<double, double>> got;  // node: current, charge
-    std::istringstream in(pt.out);
+// "name i q" per equation of one evaluation: name -> {i, q}.
+std::map<std::string, std::pair<double, double>> point(const std::string &module, const std::string &args) {
+    RunResult r = z4test::run_checker(built(module), module, "point " + args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::map<std::string, std::pair<double, double>> got;
+    std::istringstream in(r.out);
     std::string name;
     double i, q;
     while (in >> name >> i >> q) got[name] = {i, q};
+    return got;
+}
+
+void expect_currents(std::map<std::string, std::pair<double, double>> got, const std::map<std::string, double> &want,
+                     double tolerance) {
+    for (const auto &w : want) {
+        ASSERT_TRUE(got.count(w.first)) << w.first;
+        EXPECT_NEAR(got[w.first].first, w.second, tolerance * std::fabs(w.second)) << w.first;
+    }
+}
+
+// One node per built-in: its current is the built-in of the node voltages x
+// and y, so that each is checked alone.
+TEST(Zelk4thPipeline, EveryBuiltinHasTheRightValue) {
+    const double x = 0.3, y = 0.6, k = 2.5;
     const std::map<std::string, double> want = {
         {"oexp", std::exp(x)},      {"oln", std::log(x)},        {"olog", std::log10(x)},
         {"olog10", std::log10(y)},  {"osqrt", std::sqrt(x)},     {"ocbrt", std::cbrt(x - 1.5)},
@@ -88,53 +118,79 @@ TEST(Zelk4thPipeline, EveryBuiltinHasTheRightValueAndDerivatives) {
         {"oarith", -x * y + x / y - 3 * y}, {"ocond", 2 * y},
         {"oddt", x},                // static part; the charge is checked below
         {"oint", 3 * x + 3.5},      // 7/2 is the integer 3, 7/2.0 the real 3.5
+        {"x", 0.0},                 // every contribution goes to its own node and ground
     };
-    for (const auto &w : want) {
-        ASSERT_TRUE(got.count(w.first)) << w.first;
-        EXPECT_NEAR(got[w.first].first, w.second, 1e-14 * std::max(1.0, std::fabs(w.second))) << w.first;
-    }
+    std::string volts = "0.3 0.6";
+    for (int i = 0; i < 35; ++i) volts += " 0";
+    auto got = point("builtins", volts);
+    expect_currents(got, want, 1e-14);
     EXPECT_NEAR(got["oddt"].second, k * x * y - y / 4, 1e-15);
-    EXPECT_DOUBLE_EQ(got["x"].first, 0.0);  // every contribution goes to its own node and ground
 }
 
 // A number with a scale letter is a real although the translation writes
 // 1k as 1000: it never divides as an integer, on either side of "/", from a
-// text macro or in a parameter default; a plain integer still does.
+// text macro, in a parameter default or a range bound; a plain integer still
+// does, and a plain real of the same value is not taken for it.
 TEST(Zelk4thPipeline, ScaledLiteralsAreReals) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("scaled.va"), "scaled");
-    if (HasFatalFailure()) return;
     std::string zeros;
     for (int k = 0; k < 18; ++k) zeros += " 0";
-    RunResult pt = z4test::run_checker(dir.path(), "scaled", "point" + zeros);
-    ASSERT_EQ(pt.status, 0) << pt.err;
-    std::map<std::string, double> got;
-    std::istringstream in(pt.out);
-    std::string name;
-    double i, q;
-    while (in >> name >> i >> q) got[name] = i;
-    const std::map<std::string, double> want = {
-        {"ok1", 1e-3},       {"ok2", 1e3 / 3},      {"oM1", 3e6 / 7},  {"oM2", 3.5e-6}, {"oG1", 1e9 / 7},
-        {"oG2", 3.5e-9},     {"om1", 0.5},          {"om2", 4.0 / 3},  {"ou1", 0.5},    {"ou2", 1.5},
-        {"on", 2.5},         {"op", 3.5},           {"of", 4.5},       {"oT1", 1e12 / 7}, {"oT2", 3.5e-12},
-        {"omac", 1e-3},      {"okm", 333 + 1e-3 + 1}, {"p", 0.0},
+    expect_currents(point("scaled", "1" + zeros),
+                    {{"ok1", 1e-3}, {"ok2", 1e3 / 3}, {"oM1", 3e6 / 7}, {"oM2", 3.5e-6}, {"oG1", 1e9 / 7},
+                     {"oG2", 3.5e-9}, {"om1", 0.5}, {"om2", 4.0 / 3}, {"ou1", 0.5}, {"ou2", 1.5}, {"on", 2.5},
+                     {"op", 3.5}, {"of", 4.5}, {"oT1", 1e12 / 7}, {"oT2", 3.5e-12}, {"omac", 1e-3},
+                     {"okm", 333 + 1e-3 + 1}, {"oe", 2000 + 1e3 / 3 + 0.75}, {"p", 1e-3}},  // p: g = 1 / 1k at 1 V
+                    1e-15);
+}
+
+// One evaluation through the checker: its exit status, its message, and
+// the start of what it prints, then (unless NAN) the current there.
+TEST(Zelk4thPipeline, ParametersRangesAndStrobes) {
+    const struct {
+        const char *model, *args;
+        int status;
+        const char *err, *out;
+        double current;
+    } cases[] = {
+        // Refused by name, with the brackets of the declaration: "(0:inf)"
+        // refuses 0, "[0.5:10]" accepts 0.5.
+        {"diode", "0.5 0 0.4 rs=0", 3, "diode: parameter 'rs' = 0 is outside its range (0:inf)\n", "", NAN},
+        {"diode", "0.5 0 0.4 n=0.4", 3, "diode: parameter 'n' = 0.4 is outside its range [0.5:10]\n", "", NAN},
+        {"diode", "0.5 0 0.4 n=10.5 rs=-1", 3, "diode: parameter 'n' = 10.5 is outside its range [0.5:10]\n", "", NAN},
+        {"diode", "0.5 0 0.4 temp=0", 3, "diode: parameter 'temp' = 0 is outside its range (0:inf)\n", "", NAN},
+        {"diode", "0.5 0 0.4 n=10 cj0=0", 0, "", "a ", NAN},
+        // $strobe inside an unbraced branch, its newline with it: printed
+        // only when the branch is taken.
+        {"diode", "0.5 0 0.4 n=0.5 rs=1e-3", 0, "", "a ", NAN},
+        {"diode", "-2 0 -1.5 bv=0.1", 0, "", "diode: reverse voltage -0.5 V beyond breakdown\na ", NAN},
+        // Defaults computed in declaration order from the values given or
+        // defaulted before them, an integer rounded, bounds that use other
+        // parameters; the current at 1 V is a + b + m.
+        {"pdep", "1 0", 0, "", "p ", 2 + 4 + 4},
+        {"pdep", "1 0 a=1", 0, "", "p ", 1 + 2 + 4},
+        {"pdep", "1 0 a=1 b=3 m=2.4", 0, "", "p ", 1 + 3 + 2},
+        {"pdep", "1 0 b=1", 3, "pdep: parameter 'b' = 1 is outside its range [a:10*a]\n", "", NAN},
+        {"pdep", "1 0 b=20.5", 3, "pdep: parameter 'b' = 20.5 is outside its range [a:10*a]\n", "", NAN},
+        // Names that mean something in C (keywords, macros of its headers,
+        // names of the generated file) renamed and still working.
+        {"cnames", "0.5 0.1", 0, "", "0.8\nNAN ", std::exp(0.8) + 3},
     };
-    for (const auto &w : want) {
-        ASSERT_TRUE(got.count(w.first)) << w.first;
-        EXPECT_NEAR(got[w.first], w.second, 1e-15 * std::fabs(w.second)) << w.first;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " " + c.args);
+        RunResult r = z4test::run_checker(built(c.model), c.model, std::string("point ") + c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.err);
+        ASSERT_EQ(r.out.compare(0, std::strlen(c.out), c.out), 0) << r.out;
+        if (!std::isnan(c.current))
+            EXPECT_NEAR(std::strtod(r.out.c_str() + std::strlen(c.out), nullptr), c.current, 1e-14 * c.current);
     }
-    RunResult g = z4test::run_checker(dir.path(), "scaled", "point 1" + zeros.substr(2));
-    EXPECT_EQ(g.out.compare(0, 8, "p 0.001 "), 0) << g.out;  // g = 1 / 1k
 }
 
 // Three models in one program: included into one translation unit, and
 // compiled apart and linked through their headers, with gcc and clang.
 TEST(Zelk4thPipeline, SeveralModelsShareOneProgram) {
     TempDir dir;
-    for (const char *m : {"diode.va", "npn.va", "res.va"}) {
-        RunResult t = z4test::translate(dir.path(), z4test::example(m));
-        ASSERT_EQ(t.status, 0) << t.err;
-    }
+    for (const char *m : {"diode.va", "npn.va", "res.va"})
+        ASSERT_EQ(z4test::translate(dir.path(), z4test::example(m)).status, 0);
     const std::string body =
         "int main(void)\n{\n"
         "    double v[3] = {0.7, 0.0, 0.65};\n"
@@ -152,45 +208,16 @@ TEST(Zelk4thPipeline, SeveralModelsShareOneProgram) {
         const std::string flags = std::string(cc) + " -std=c99 -Wall -Wextra -Werror ";
         for (const std::string &build : {flags + "one.c -lm -o prog", flags + "apart.c diodeeq.c npneq.c reseq.c -lm -o prog"}) {
             SCOPED_TRACE(build);
-            RunResult b = z4test::shell(dir.path(), build);
+            RunResult b = z4test::shell(dir.path(), build + " && ./prog");
             ASSERT_EQ(b.status, 0) << b.err;
-            RunResult r = z4test::shell(dir.path(), "./prog");
-            ASSERT_EQ(r.status, 0) << r.err;
-            if (first.empty()) first = r.out;
-            EXPECT_EQ(r.out, first);
+            if (first.empty()) first = b.out;
+            EXPECT_EQ(b.out, first);
         }
     }
-    std::vector<std::vector<double>> rows = z4test::number_rows(first);
+    z4test::Rows rows = zelktest::number_rows(first);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0][2], 0.7 / 1000);  // the resistor: V(p, n) / 1k
     EXPECT_GT(rows[0][0], 0.0);                // the diode conducts at 50 mV
-}
-
-// Every complete model the guide shows (a "va" block without an error
-// block after it) goes through the whole pipeline and compiles cleanly.
-TEST(Zelk4thPipeline, EveryModelOfTheGuideGoesThroughThePipeline) {
-    const std::string guide = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/guide.md");
-    int models = 0;
-    for (size_t at = guide.find("```va\n"); at != std::string::npos; at = guide.find("```va\n", at + 1)) {
-        const size_t begin = at + 6, end = guide.find("```", begin);
-        ASSERT_NE(end, std::string::npos);
-        if (guide.compare(end, 13, "```\n\n```stder") == 0) continue;
-        const std::string source = guide.substr(begin, end - begin);
-        SCOPED_TRACE(source);
-        ++models;
-        TempDir dir;
-        write_file(dir.file("model" + std::to_string(models) + ".va"), source);
-        RunResult t = z4test::translate(dir.path(), dir.file("model" + std::to_string(models) + ".va"));
-        ASSERT_EQ(t.status, 0) << t.err;
-        EXPECT_EQ(t.err, "");
-        std::string c_file;
-        for (const std::string &f : zelktest::list_dir(dir.path()))
-            if (f.size() > 4 && f.compare(f.size() - 4, 4, "eq.c") == 0) c_file = f;
-        ASSERT_FALSE(c_file.empty());
-        RunResult c = z4test::compile_strict(dir.path(), c_file);
-        EXPECT_EQ(c.status, 0) << c.err;
-    }
-    EXPECT_GE(models, 3);
 }
 
 // The header's tables: ports first (whatever the declaration order), then
@@ -228,112 +255,6 @@ TEST(Zelk4thPipeline, HeaderDescribesUnknownsJacobianAndParameters) {
     EXPECT_NE(h.find("#define T_NUM_JACOBIAN 10\n"), std::string::npos);
     // The C file carries the same interface.
     EXPECT_NE(read_file(dir.file("teq.c")).find(h.substr(h.find("#ifndef TEQ_H"))), std::string::npos);
-}
-
-// Source names that are C keywords, macros of the C headers or names of the
-// generated file itself are renamed in the C text and keep working.
-TEST(Zelk4thPipeline, NamesThatMeanSomethingInCAreRenamed) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("cnames.va"), "cnames");
-    if (HasFatalFailure()) return;
-    RunResult r = z4test::run_checker(dir.path(), "cnames", "point 0.5 0.1");
-    ASSERT_EQ(r.status, 0) << r.err;
-    std::istringstream in(r.out);
-    std::string strobe, node;
-    double i = 0, q = 0;
-    in >> strobe >> node >> i >> q;
-    EXPECT_EQ(strobe, "0.8");
-    EXPECT_EQ(node, "NAN");
-    EXPECT_NEAR(i, std::exp(0.8) + 3, 1e-14);
-    RunResult fd = z4test::run_checker(dir.path(), "cnames", "fd 20 -1 1");
-    EXPECT_EQ(fd.status, 0) << fd.err;
-    EXPECT_NE(read_file(dir.file("cnameseq.c")).find("double zk_u_double;"), std::string::npos);
-}
-
-// The derivative check must be able to fail: a wrong rule is caught.
-TEST(Zelk4thPipeline, DerivativeCheckCatchesAWrongRule) {
-    TempDir dir;
-    prepare(dir, z4test::example("diode.va"), "diode");
-    if (HasFatalFailure()) return;
-    std::string c = read_file(dir.file("diodeeq.c"));
-    const std::string rule = "return diode_zk_chain(a, e, e);";
-    ASSERT_NE(c.find(rule), std::string::npos);
-    c.replace(c.find(rule), rule.size(), "return diode_zk_chain(a, e, e * 1.0001);");
-    write_file(dir.file("wrongeq.c"), c);
-    ASSERT_EQ(z4test::build_checker(dir.path(), "diode", "wrongeq.c").status, 0);
-    RunResult fd = z4test::run_checker(dir.path(), "diode", "fd 20 -1 1");
-    EXPECT_EQ(fd.status, 1);
-    EXPECT_NE(fd.err.find("d/dv(a) of node a"), std::string::npos) << fd.err;
-}
-
-// Parameters out of their range are refused by name, with the brackets of
-// the declaration: "(0:inf)" refuses 0, "[0.5:10]" accepts 0.5.
-TEST(Zelk4thPipeline, RangeCheckFollowsTheDeclaredBrackets) {
-    TempDir dir;
-    prepare(dir, z4test::example("diode.va"), "diode");
-    if (HasFatalFailure()) return;
-    const struct {
-        const char *args;
-        int status;
-        const char *message;
-    } cases[] = {
-        {"rs=0", 3, "diode: parameter 'rs' = 0 is outside its range (0:inf)\n"},
-        {"n=0.4", 3, "diode: parameter 'n' = 0.4 is outside its range [0.5:10]\n"},
-        {"n=10.5 rs=-1", 3, "diode: parameter 'n' = 10.5 is outside its range [0.5:10]\n"},
-        {"n=0.5 rs=1e-3", 0, ""},
-        {"n=10 cj0=0", 0, ""},
-        {"temp=0", 3, "diode: parameter 'temp' = 0 is outside its range (0:inf)\n"},
-    };
-    for (const auto &c : cases) {
-        RunResult r = z4test::run_checker(dir.path(), "diode", std::string("point 0.5 0 0.4 ") + c.args);
-        EXPECT_EQ(r.status, c.status) << c.args << r.err;
-        EXPECT_EQ(r.err, c.message) << c.args;
-    }
-}
-
-// Defaults computed in declaration order from the values given or defaulted
-// before them, an integer parameter rounded, bounds that use other parameters.
-TEST(Zelk4thPipeline, ParameterDefaultsAndBoundsUseOtherParameters) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("pdep.va"), "pdep");
-    if (HasFatalFailure()) return;
-    const struct {
-        const char *args;
-        double current;  // at V(p, n) = 1
-        const char *message;
-    } cases[] = {
-        {"", 2 + 4 + 4, ""},
-        {"a=1", 1 + 2 + 4, ""},  // b's default follows the given a
-        {"a=1 b=3 m=2.4", 1 + 3 + 2, ""},
-        {"b=1", 0, "pdep: parameter 'b' = 1 is outside its range [a:10*a]\n"},
-        {"b=20.5", 0, "pdep: parameter 'b' = 20.5 is outside its range [a:10*a]\n"},
-    };
-    for (const auto &c : cases) {
-        RunResult r = z4test::run_checker(dir.path(), "pdep", std::string("point 1 0 ") + c.args);
-        EXPECT_EQ(r.err, c.message) << c.args;
-        if (*c.message) continue;
-        std::istringstream out(r.out);  // "p i q" first
-        std::string node;
-        double i = 0;
-        out >> node >> i;
-        EXPECT_EQ(node, "p");
-        EXPECT_DOUBLE_EQ(i, c.current) << c.args;
-    }
-}
-
-// $strobe inside an unbraced branch: its newline belongs to the branch.
-TEST(Zelk4thPipeline, StrobeInABranchPrintsOnlyWhenTheBranchIsTaken) {
-    TempDir dir;
-    prepare(dir, z4test::example("diode.va"), "diode");
-    if (HasFatalFailure()) return;
-    RunResult fwd = z4test::run_checker(dir.path(), "diode", "point 0.5 0 0.4");
-    ASSERT_EQ(fwd.status, 0);
-    EXPECT_EQ(fwd.out.find("\n\n"), std::string::npos) << fwd.out;
-    EXPECT_EQ(fwd.out.compare(0, 2, "a "), 0) << fwd.out;
-    RunResult rev = z4test::run_checker(dir.path(), "diode", "point -2 0 -1.5 bv=0.1");
-    ASSERT_EQ(rev.status, 0);
-    const std::string strobe = "diode: reverse voltage -0.5 V beyond breakdown\na ";
-    EXPECT_EQ(rev.out.compare(0, strobe.size(), strobe), 0) << rev.out;
 }
 
 // Bad input: a message naming the file and line, a non-zero status and no
@@ -377,23 +298,17 @@ TEST(Zelk4thPipeline, RefusedModelsLeaveNoOutput) {
 // two-terminal branch cancel over the nodes.
 TEST(Zelk4thPipeline, DocumentedExampleBuildsAndRuns) {
     const std::string doc = read_file(std::string(ZELK_SOURCE_DIR) + "/docs/zelk4th.md");
-    const size_t main_at = doc.find("int main(void)");
+    const size_t main_at = doc.find("int main(void)"), begin = doc.rfind("```c\n", main_at) + 5;
     ASSERT_NE(main_at, std::string::npos);
-    const size_t begin = doc.rfind("```c\n", main_at) + 5;
-    const std::string code = doc.substr(begin, doc.find("```", main_at) - begin);
     TempDir dir;
     ASSERT_EQ(z4test::translate(dir.path(), z4test::example("diode.va")).status, 0);
-    write_file(dir.file("example.c"), code);
-    RunResult b = z4test::shell(dir.path(), "gcc -std=c99 -Wall -Wextra -Werror example.c -lm -o example");
-    ASSERT_EQ(b.status, 0) << b.err;
-    RunResult r = z4test::shell(dir.path(), "./example");
+    write_file(dir.file("example.c"), doc.substr(begin, doc.find("```", main_at) - begin));
+    RunResult r = z4test::shell(dir.path(), "gcc -std=c99 -Wall -Wextra -Werror example.c -lm -o example && ./example");
     ASSERT_EQ(r.status, 0) << r.err;
-    std::istringstream in(r.out);
     std::string node, symbol, eq;
     double i, sum = 0, scale = 0;
     std::vector<std::string> nodes;
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string &line : zelktest::lines_of(r.out)) {
         std::istringstream words(line);
         ASSERT_TRUE(static_cast<bool>(words >> node >> symbol >> eq >> i)) << line;  // "a  i = ..."
         nodes.push_back(node);

@@ -1,80 +1,58 @@
 // Models through the whole pipeline against references that share nothing
-// with the generated code: the example models' equations written again in
-// tests/zelk4th/reference.py and evaluated with mpmath at 40 digits (every
-// derivative included), and a potential branch against the analytic
-// resistor and inductor.
+// with the generated code: the models' equations written again in
+// tests/zelk4th/reference.py and evaluated with mpmath at 40 digits, every
+// derivative included.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "support/ngspice.h"
 #include "z4_support.h"
 
 namespace {
 
 using zelktest::RunResult;
 using zelktest::TempDir;
-using Rows = std::vector<std::vector<double>>;
 
-constexpr double kPi = 3.14159265358979323846;
 const char kPython[] = "/usr/bin/python3";
 
-bool have_mpmath() {
-    return z4test::shell("/", std::string(kPython) + " -c 'import mpmath' >/dev/null 2>&1").status == 0;
-}
-
-// Translates (compiling the result with gcc and clang) and builds the checker.
-void prepare(const TempDir &dir, const std::string &model, const std::string &module) {
-    RunResult t = z4test::translate(dir.path(), model);
-    ASSERT_EQ(t.status, 0) << model << "\n" << t.err;
-    RunResult c = z4test::compile_strict(dir.path(), module + "eq.c");
-    ASSERT_EQ(c.status, 0) << c.err;
-    RunResult b = z4test::build_checker(dir.path(), module, module + "eq.c");
-    ASSERT_EQ(b.status, 0) << b.err;
-}
-
-Rows checker(const TempDir &dir, const std::string &module, const std::string &args) {
-    RunResult r = z4test::run_checker(dir.path(), module, args);
-    EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
-    return z4test::number_rows(r.out);
-}
-
-TEST(Zelk4thReference, NewModelsMatchHighPrecisionValuesAndDerivatives) {
-    if (!have_mpmath()) GTEST_SKIP() << "python3-mpmath is not installed";
+TEST(Zelk4thReference, ModelsMatchHighPrecisionValuesAndDerivatives) {
+    if (z4test::shell("/", std::string(kPython) + " -c 'import mpmath' >/dev/null 2>&1").status != 0)
+        GTEST_SKIP() << "python3-mpmath is not installed";
     // Points inside every region of each model (the reference differentiates
     // numerically, so none sits on a region boundary).
     const struct {
-        const char *module;
+        std::string model;
         std::vector<const char *> points;  // unknowns, then parameters
     } cases[] = {
-        {"varactor", {"-3 0", "-0.5 0.2", "0.2 0", "0.9 0.1 m=0.33 fc=0.7", "1.5 0 cj0=2e-12"}},
-        {"njf", {"3 -0.5 0.1", "0.5 0 0", "-0.4 -1 0", "2 -2.5 0", "-3 0.2 0 lambda=0.1 vto=-1", "0.2 0.65 0"}},
-        {"polyres", {"0.8 -0.1", "-1.2 0.3 order=12", "0.05 0 g3=0", "3 0 v0=0.2 order=1"}},
-        {"tdiode", {"0.6 0", "0.6 0 temp=250", "0.5 0.1 temp=400 xti=2 eg=1.2", "-0.5 0 tnom=50"}},
-        {"sdiode", {"0.7 0 0.65 1e-3 rs=5", "0.7 0 0.7 2e-3", "-1 0.2 -0.9 -1e-9 rs=100 n=1.5 cj0=0"}},
+        {z4test::example("varactor.va"), {"-3 0", "-0.5 0.2", "0.2 0", "0.9 0.1 m=0.33 fc=0.7", "1.5 0 cj0=2e-12"}},
+        {z4test::example("njf.va"),
+         {"3 -0.5 0.1", "0.5 0 0", "-0.4 -1 0", "2 -2.5 0", "-3 0.2 0 lambda=0.1 vto=-1", "0.2 0.65 0"}},
+        {z4test::example("polyres.va"), {"0.8 -0.1", "-1.2 0.3 order=12", "0.05 0 g3=0", "3 0 v0=0.2 order=1"}},
+        {z4test::example("tdiode.va"), {"0.6 0", "0.6 0 temp=250", "0.5 0.1 temp=400 xti=2 eg=1.2", "-0.5 0 tnom=50"}},
+        {z4test::example("sdiode.va"), {"0.7 0 0.65 1e-3 rs=5", "0.7 0 0.7 2e-3", "-1 0.2 -0.9 -1e-9 rs=100 n=1.5 cj0=0"}},
+        // A potential branch: the branch current is an unknown, its equation
+        // carries the inductor's charge.
+        {z4test::test_model("rl.va"), {"0.3 0 1e-3", "1 -1 -2e-3 r=50 l=1e-5", "0.2 0.1 0.5 r=0"}},
     };
     double worst = 0;
     int compared = 0;
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.module);
+        SCOPED_TRACE(c.model);
         TempDir dir;
-        prepare(dir, z4test::example(std::string(c.module) + ".va"), c.module);
-        if (HasFatalFailure()) return;
-        // Every derivative also against finite differences, and every
-        // nonzero one listed in the header's Jacobian table.
-        RunResult fd = z4test::run_checker(dir.path(), c.module, "fd 100 -2 2");
-        EXPECT_EQ(fd.status, 0) << fd.out << fd.err;
+        const std::string module = z4test::prepare(dir.path(), c.model);
+        if (HasFailure()) return;
         for (const char *point : c.points) {
             SCOPED_TRACE(point);
-            Rows got = checker(dir, c.module, std::string("full ") + point);
+            z4test::Rows got = z4test::checker_rows(dir.path(), module, std::string("full ") + point);
             RunResult ref = z4test::shell(dir.path(), std::string(kPython) + " '" + ZELK_SOURCE_DIR +
-                                                          "/tests/zelk4th/reference.py' " + c.module + " " + point);
+                                                          "/tests/zelk4th/reference.py' " + module + " " + point);
             ASSERT_EQ(ref.status, 0) << ref.err;
-            Rows want = z4test::number_rows(ref.out);
+            z4test::Rows want = zelktest::number_rows(ref.out);
             ASSERT_EQ(got.size(), want.size());
             for (size_t k = 0; k < want.size(); ++k) {
                 ASSERT_EQ(got[k].size(), want[k].size());
@@ -91,43 +69,6 @@ TEST(Zelk4thReference, NewModelsMatchHighPrecisionValuesAndDerivatives) {
         }
     }
     std::printf("compared %d values and derivatives, largest relative error %.3g\n", compared, worst);
-}
-
-// V(p,n) <+ r*I(p,n) + l*ddt(I(p,n)): with l = 0 the conductance form of the
-// resistor example; its admittance and its current driven by a sine from
-// rest are those of the series circuit.
-TEST(Zelk4thReference, PotentialBranchIsAResistorAndAnInductor) {
-    TempDir dir;
-    prepare(dir, z4test::test_model("rl.va"), "rl");
-    if (HasFatalFailure()) return;
-    prepare(dir, z4test::example("res.va"), "res");
-    if (HasFatalFailure()) return;
-    Rows pot = checker(dir, "rl", "dc 0 -1 1 10 r=2200 l=0");
-    Rows flow = checker(dir, "res", "dc 0 -1 1 10 r=2200");
-    ASSERT_EQ(pot.size(), 11u);
-    ASSERT_EQ(flow.size(), pot.size());
-    for (size_t k = 0; k < pot.size(); ++k) EXPECT_NEAR(pot[k][1], flow[k][1], 1e-15 * std::fabs(flow[k][1]));
-
-    const double r = 50, l = 10e-6, f = 1e6, w = 2 * kPi * f;
-    Rows ac = checker(dir, "rl", "ac 0 0.3 1e6 r=50 l=10e-6");
-    ASSERT_EQ(ac.size(), 1u);
-    const std::complex<double> y = 1.0 / std::complex<double>(r, w * l);
-    EXPECT_NEAR(ac[0][0], y.real(), 1e-14 * std::abs(y));
-    EXPECT_NEAR(ac[0][1], y.imag(), 1e-14 * std::abs(y));
-
-    // Trapezoidal rule, 4000 steps a period: error about (w h)^2 / 12 = 2e-7.
-    for (double rr : {r, 0.0}) {
-        SCOPED_TRACE(rr);
-        Rows tran = checker(dir, "rl", "tran 0 1 1e6 4000 2 l=10e-6 r=" + std::to_string(rr));
-        ASSERT_EQ(tran.size(), 8000u);
-        const double z2 = rr * rr + w * w * l * l;
-        for (const auto &row : tran) {
-            const double t = row[0];
-            const double want =
-                (rr * std::sin(w * t) - w * l * std::cos(w * t) + w * l * std::exp(-rr * t / l)) / z2;
-            EXPECT_NEAR(row[1], want, 1e-6 / std::sqrt(z2)) << "t = " << t;
-        }
-    }
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #include "z4_support.h"
 
-#include <algorithm>
+#include <gtest/gtest.h>
+
 #include <cctype>
-#include <cstdlib>
-#include <sstream>
+
+#include "support/ngspice.h"
 
 namespace z4test {
 
@@ -41,6 +42,25 @@ RunResult compile_strict(const std::string &dir, const std::string &file) {
                       "-Werror -c '" + file + "' -o /dev/null");
 }
 
+std::string prepare(const std::string &dir, const std::string &model) {
+    RunResult t = translate(dir, model);
+    EXPECT_EQ(t.status, 0) << model << "\n" << t.err;
+    EXPECT_EQ(t.err, "") << model;
+    std::string module;
+    for (const std::string &f : zelktest::list_dir(dir))
+        if (f.size() > 4 && f.compare(f.size() - 4, 4, "eq.c") == 0) module = f.substr(0, f.size() - 4);
+    if (module.empty()) {
+        ADD_FAILURE() << model << ": no C file";
+        return module;
+    }
+    RunResult c = compile_strict(dir, module + "eq.c");
+    EXPECT_EQ(c.status, 0) << model << "\n" << c.err;
+    EXPECT_EQ(c.err, "") << model;
+    RunResult b = build_checker(dir, module, module + "eq.c");
+    EXPECT_EQ(b.status, 0) << model << "\n" << b.err;
+    return module;
+}
+
 RunResult build_checker(const std::string &dir, const std::string &module, const std::string &c_file) {
     std::string upper = module;
     for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -53,18 +73,10 @@ RunResult run_checker(const std::string &dir, const std::string &module, const s
     return shell(dir, "./check_" + module + " " + args);
 }
 
-std::vector<std::vector<double>> number_rows(const std::string &text) {
-    std::vector<std::vector<double>> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::vector<double> row;
-        std::string w;
-        while (words >> w) row.push_back(std::strtod(w.c_str(), nullptr));
-        if (!row.empty()) rows.push_back(row);
-    }
-    return rows;
+Rows checker_rows(const std::string &dir, const std::string &module, const std::string &args) {
+    RunResult r = run_checker(dir, module, args);
+    EXPECT_EQ(r.status, 0) << module << " " << args << "\n" << r.err;
+    return zelktest::number_rows(r.out);
 }
 
 }  // namespace z4test

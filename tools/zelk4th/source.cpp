@@ -106,7 +106,8 @@ std::vector<SourceNumber> source_numbers(const std::string &s) {
             num.offset = i;
             size_t b = i;
             while (i < n && digit(s[i])) ++i;
-            if (i < n && s[i] == '.') {
+            const bool point = i < n && s[i] == '.';
+            if (point) {
                 ++i;
                 while (i < n && digit(s[i])) ++i;
             }
@@ -116,18 +117,21 @@ std::vector<SourceNumber> source_numbers(const std::string &s) {
                 ++e;
                 if (e < n && (s[e] == '+' || s[e] == '-')) ++e;
             }
-            if (e > i && e < n && digit(s[e])) {  // an exponent: never scaled
+            // A real written with a point or an exponent stays a real token
+            // in the translation: only integers and scaled literals can be
+            // what an integer token there stands for.
+            if (e > i && e < n && digit(s[e])) {
                 while (e < n && digit(s[e])) ++e;
-                num.value = std::strtod(s.substr(b, e - b).c_str(), nullptr);
                 i = e;
             } else if (i < n && scale_of(s[i]) != 0.0) {
                 num.value = mantissa * scale_of(s[i]);
                 num.scaled = true;
                 ++i;
-            } else {
+                out.push_back(num);
+            } else if (!point) {
                 num.value = mantissa;
+                out.push_back(num);
             }
-            out.push_back(num);
         } else {
             ++i;
         }

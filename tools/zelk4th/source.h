@@ -21,7 +21,9 @@ struct SourceNumber {
     bool scaled = false;  // written with a scale letter: a real
 };
 
-// The numbers of a Verilog-A text, in order (comments and strings skipped).
+// The integer and scaled literals of a Verilog-A text, in order (comments
+// and strings skipped): the numbers an integer token of the translation can
+// stand for.
 std::vector<SourceNumber> source_numbers(const std::string &text);
 
 struct SourceFile {
