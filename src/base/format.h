@@ -62,9 +62,14 @@ struct ZNumberText {
 extern ZNumberText zformat_numbers[128];
 void zformat_number_text(ZNumberText &slot, long value);
 
-inline void zformat_long(ZSink &sink, long value) {
+inline const ZNumberText &zformat_number_slot(long value) {
     ZNumberText &slot = zformat_numbers[static_cast<unsigned long>(value) % 128];
     if (slot.len == 0 || slot.value != value) zformat_number_text(slot, value);
+    return slot;
+}
+
+inline void zformat_long(ZSink &sink, long value) {
+    const ZNumberText &slot = zformat_number_slot(value);
     if (sink.end - sink.pos >= static_cast<long>(sizeof slot.text)) {
         // Room for the whole slot: a copy of fixed length, then only the
         // digits count.
@@ -77,6 +82,103 @@ inline void zformat_long(ZSink &sink, long value) {
 
 // A number as %x writes it.
 void zformat_hex(ZSink &sink, unsigned value);
+
+// Texts built from their pieces in order, for what is written for every
+// token and every expression step (trace records, generated lines): reading
+// a printf format at each of those would cost more than the rest of the
+// translation.  The pieces are string literals, texts, integers and the
+// piece types below; zparts_write(sink, "n=", 12, " '", ZText{name}, "'")
+// writes what zformat(sink, "n=%d '%s'", 12, name) writes.  When the sink
+// has room for the most the pieces can take, they are copied without a
+// check each.
+struct ZText {  // a text (a null one shown "(null)") as %s shows it
+    const char *text;
+};
+struct ZSpan {  // a text of known length
+    const char *text;
+    size_t len;
+};
+struct ZChar {  // a byte as %c writes it
+    char c;
+};
+struct ZHex {  // a number as %x writes it
+    unsigned number;
+};
+
+namespace zparts {
+
+// A ZText is measured once, before anything is written.
+inline ZSpan sized(ZText text) {
+    const char *t = text.text ? text.text : "(null)";
+    return ZSpan{t, std::strlen(t)};
+}
+template <class Part>
+const Part &sized(const Part &part) {
+    return part;
+}
+
+// The most bytes a piece can take.
+template <size_t N>
+constexpr size_t most(const char (&)[N]) {
+    return N - 1;
+}
+inline size_t most(ZSpan text) { return text.len; }
+constexpr size_t most(long) { return sizeof ZNumberText::text; }
+constexpr size_t most(int) { return sizeof ZNumberText::text; }
+constexpr size_t most(ZChar) { return 1; }
+constexpr size_t most(ZHex) { return 8; }
+
+// Writes a piece at `p`, which has room for most(piece); returns its end.
+template <size_t N>
+char *put(char *p, const char (&literal)[N]) {
+    std::memcpy(p, literal, N - 1);
+    return p + N - 1;
+}
+inline char *put(char *p, ZSpan text) {
+    std::memcpy(p, text.text, text.len);
+    return p + text.len;
+}
+inline char *put(char *p, long number) {
+    const ZNumberText &slot = zformat_number_slot(number);
+    std::memcpy(p, slot.text, sizeof slot.text);
+    return p + slot.len;
+}
+inline char *put(char *p, int number) { return put(p, static_cast<long>(number)); }
+inline char *put(char *p, ZChar c) {
+    *p = c.c;
+    return p + 1;
+}
+char *put(char *p, ZHex hex);
+
+// The same into a sink that makes room as it goes.
+template <size_t N>
+void put(ZSink &sink, const char (&literal)[N]) {
+    sink.put(literal, N - 1);
+}
+inline void put(ZSink &sink, ZSpan text) { sink.put(text.text, text.len); }
+inline void put(ZSink &sink, long number) { zformat_long(sink, number); }
+inline void put(ZSink &sink, int number) { zformat_long(sink, number); }
+inline void put(ZSink &sink, ZChar c) { sink.put(c.c); }
+inline void put(ZSink &sink, ZHex hex) { zformat_hex(sink, hex.number); }
+
+template <class... Parts>
+void write_sized(ZSink &sink, const Parts &...parts) {
+    size_t most_bytes = (most(parts) + ...);
+    if (most_bytes <= static_cast<size_t>(sink.end - sink.pos)) {
+        char *p = sink.pos;
+        ((p = put(p, parts)), ...);
+        sink.pos = p;
+    } else {
+        (put(sink, parts), ...);
+    }
+}
+
+}  // namespace zparts
+
+template <class... Parts>
+void zparts_write(ZSink &sink, const Parts &...parts) {
+    zparts::write_sized(sink, zparts::sized(parts)...);
+}
 
 // The formatted text as a string.
 std::string zvformat(const char *fmt, va_list ap);

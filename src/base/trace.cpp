@@ -22,9 +22,10 @@ namespace {
 
 constexpr size_t kBufSize = kZelkTraceBufferSize;
 char g_buf[kBufSize];
-// Only ever raised after the bytes are in place, so a signal handler that
-// writes [0, g_len) writes whole bytes.
-volatile size_t g_len = 0;
+// g_ztrace_buffer.len, the bytes of whole records, is only ever raised
+// after the bytes are in place, so a signal handler that writes [0, len)
+// writes whole records.
+volatile size_t &g_len = g_ztrace_buffer.len;
 ZelkTraceFile g_file = {-1};
 unsigned long g_writes = 0;
 bool g_hooks_installed = false;
@@ -134,13 +135,9 @@ void grow_trace(ZSink &sink, size_t need) {
 
 }  // namespace
 
-ZSink ztrace_begin() { return ZSink{g_buf + g_len, g_buf + kBufSize, grow_trace, nullptr}; }
+ZTraceBuffer g_ztrace_buffer = {g_buf, kBufSize, 0, grow_trace, nullptr};
 
-void ztrace_end(const ZSink &sink) {
-    if (sink.owner != &g_long_record) {
-        g_len = static_cast<size_t>(sink.pos - g_buf);
-        return;
-    }
+void ztrace_end_apart(const ZSink &sink) {
     sigset_t saved;
     zelk_hold_signals(&saved);
     write_all(g_file.fd, g_long_record.data(), static_cast<size_t>(sink.pos - &g_long_record[0]));
