@@ -104,6 +104,9 @@ struct ZChar {  // a byte as %c writes it
 struct ZHex {  // a number as %x writes it
     unsigned number;
 };
+struct ZSpaces {  // that many blanks
+    size_t count;
+};
 
 namespace zparts {
 
@@ -127,6 +130,7 @@ constexpr size_t most(long) { return sizeof ZNumberText::text; }
 constexpr size_t most(int) { return sizeof ZNumberText::text; }
 constexpr size_t most(ZChar) { return 1; }
 constexpr size_t most(ZHex) { return 8; }
+inline size_t most(ZSpaces blanks) { return blanks.count; }
 
 // Writes a piece at `p`, which has room for most(piece); returns its end.
 template <size_t N>
@@ -149,6 +153,10 @@ inline char *put(char *p, ZChar c) {
     return p + 1;
 }
 char *put(char *p, ZHex hex);
+inline char *put(char *p, ZSpaces blanks) {
+    std::memset(p, ' ', blanks.count);
+    return p + blanks.count;
+}
 
 // The same into a sink that makes room as it goes.
 template <size_t N>
@@ -160,6 +168,7 @@ inline void put(ZSink &sink, long number) { zformat_long(sink, number); }
 inline void put(ZSink &sink, int number) { zformat_long(sink, number); }
 inline void put(ZSink &sink, ZChar c) { sink.put(c.c); }
 inline void put(ZSink &sink, ZHex hex) { zformat_hex(sink, hex.number); }
+inline void put(ZSink &sink, ZSpaces blanks) { sink.fill(' ', blanks.count); }
 
 template <class... Parts>
 void write_sized(ZSink &sink, const Parts &...parts) {

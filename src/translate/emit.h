@@ -1,14 +1,23 @@
 // Output conventions shared by every action that writes generated C text.
 #pragma once
 
+#include "base/format.h"
 #include "base/text.h"
 
 // printf into the generated file.
 void zout(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+// The same from pieces (see zparts_write), for the lines written for every
+// statement: zout_parts(ZSpaces{2}, ZText{name}, "=", ZText{value}, " ; ").
+template <class... Parts>
+void zout_parts(const Parts &...parts);
 void zout_text(const char *text);
+void zout_bytes(const char *text, size_t len);
 // The line break that starts a generated line: a backslash-newline while a
 // text macro definition is open (so the definition goes on), else a newline.
 void zout_line_break();
+// The indentation of a generated line: what "%*c" writes for
+// ZelkPrintLevel and ' '.
+ZSpaces zout_indent();
 // The "#line" marker, written only while no define directive is open.
 void zout_line_marker();
 
@@ -23,3 +32,15 @@ int ztype(const szelksymrec *rec);
 // zval() as the records of expressions and argument lists show it: cut when
 // longer than 512 bytes (see ZTraceText).
 ZTraceText zval_cut(const szelksymrec *rec);
+
+// zout_parts: the pieces go to a buffer on the stack, written out when full
+// and at the end.
+void zout_spill(ZSink &sink, size_t need);
+
+template <class... Parts>
+void zout_parts(const Parts &...parts) {
+    char buf[512];
+    ZSink sink{buf, buf + sizeof buf, zout_spill, buf};
+    zparts_write(sink, parts...);
+    zout_bytes(buf, static_cast<size_t>(sink.pos - buf));
+}

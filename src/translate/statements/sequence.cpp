@@ -23,27 +23,27 @@ void tr_simple_statement(zelksymrec *statement) {
             const ZelkAnalFuncRec *f = zelk_current_function();
             // Assigning to the function's own name returns from it.
             if (ZelkAnalogFuncOn == 1 && f && std::strcmp(statement->name, f->name) == 0)
-                zout("%*creturn ( %s ) ; ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), "return ( ", ZText{zval(statement)}, " ) ; ");
             else
-                zout("%*c%s=%s ; ", ZelkPrintLevel, ' ', zname(statement), zval(statement));
+                zout_parts(zout_indent(), ZText{zname(statement)}, "=", ZText{zval(statement)}, " ; ");
             break;
         }
         case TK_FNCT:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+            zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
             if (std::strcmp(zname(statement), "strobe") == 0) {
                 zout_line_break();
-                zout("%*cprintf(\"\\n\");", ZelkPrintLevel, ' ');
+                zout_parts(zout_indent(), "printf(\"\\n\");");
             }
             break;
         case TK_ANALFUNC:
             // A macro instance carries its own semicolons.
             if (zelk_find_macro(statement->name) >= 0)
-                zout("%*c%s ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), ZText{zval(statement)}, " ");
             else
-                zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
             break;
         default:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+            zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
             break;
     }
 }
