@@ -107,6 +107,14 @@ struct ZHex {  // a number as %x writes it
 struct ZSpaces {  // that many blanks
     size_t count;
 };
+// A text of known length shown as the trace's records of expressions show
+// operand texts: cut after its first kMax bytes, and then marked "..."
+// (see ZTraceText in base/text.h).
+struct ZCut {
+    static constexpr size_t kMax = 512;
+    const char *text;
+    size_t len;
+};
 
 namespace zparts {
 
@@ -131,6 +139,7 @@ constexpr size_t most(int) { return sizeof ZNumberText::text; }
 constexpr size_t most(ZChar) { return 1; }
 constexpr size_t most(ZHex) { return 8; }
 inline size_t most(ZSpaces blanks) { return blanks.count; }
+inline size_t most(ZCut text) { return text.len > ZCut::kMax ? ZCut::kMax + 3 : text.len; }
 
 // Writes a piece at `p`, which has room for most(piece); returns its end.
 template <size_t N>
@@ -158,6 +167,11 @@ inline char *put(char *p, ZSpaces blanks) {
     return p + blanks.count;
 }
 
+inline char *put(char *p, ZCut text) {
+    if (text.len <= ZCut::kMax) return put(p, ZSpan{text.text, text.len});
+    return put(put(p, ZSpan{text.text, ZCut::kMax}), "...");
+}
+
 // The same into a sink that makes room as it goes.
 template <size_t N>
 void put(ZSink &sink, const char (&literal)[N]) {
@@ -169,6 +183,14 @@ inline void put(ZSink &sink, int number) { zformat_long(sink, number); }
 inline void put(ZSink &sink, ZChar c) { sink.put(c.c); }
 inline void put(ZSink &sink, ZHex hex) { zformat_hex(sink, hex.number); }
 inline void put(ZSink &sink, ZSpaces blanks) { sink.fill(' ', blanks.count); }
+inline void put(ZSink &sink, ZCut text) {
+    if (text.len <= ZCut::kMax) {
+        sink.put(text.text, text.len);
+    } else {
+        sink.put(text.text, ZCut::kMax);
+        sink.put("...", 3);
+    }
+}
 
 template <class... Parts>
 void write_sized(ZSink &sink, const Parts &...parts) {

@@ -64,10 +64,13 @@ void unlink_record(zelksymrec *rec) {
 }
 
 // Records come from a pool of blocks that also hold a short name, so that
-// making and freeing the record of a token costs no heap call.
+// making and freeing the record of a token costs no heap call, and the
+// digits of the serial number, which many records print.
 struct Block {
     zelksymrec rec;
     char name[24];
+    char id_text[20];
+    unsigned char id_len;
 };
 // Blocks are made 256 at a time and kept until the table is freed; plain
 // pointers keep them (and what their records hold) reachable to the end.
@@ -81,7 +84,25 @@ zelksymrec *g_free_records = nullptr;  // of free blocks, chained through `next`
 // A record is the first member of its block.
 Block *block_of(zelksymrec *rec) { return reinterpret_cast<Block *>(rec); }
 
-zelksymrec *new_record(const char *name) {
+// The digits of g_next_id, counted up with it.
+char g_id_text[20] = "0";
+size_t g_id_len = 1;
+
+void count_up_id() {
+    ++g_next_id;
+    for (size_t i = g_id_len; i-- > 0;) {
+        if (g_id_text[i] != '9') {
+            ++g_id_text[i];
+            return;
+        }
+        g_id_text[i] = '0';
+    }
+    std::memmove(g_id_text + 1, g_id_text, g_id_len);
+    g_id_text[0] = '1';
+    ++g_id_len;
+}
+
+zelksymrec *new_record(const char *name, size_t n) {
     if (!g_free_records) {
         Chunk *chunk = new Chunk;
         chunk->next = g_chunks;
@@ -94,13 +115,10 @@ zelksymrec *new_record(const char *name) {
     Block *b = block_of(g_free_records);
     g_free_records = g_free_records->next;
     std::memset(&b->rec, 0, sizeof b->rec);
-    size_t n = std::strlen(name);
-    if (n < sizeof b->name) {
-        std::memcpy(b->name, name, n + 1);
-        b->rec.name = b->name;
-    } else {
-        b->rec.name = zelk_strdup(name);
-    }
+    char *copy = n < sizeof b->name ? b->name : static_cast<char *>(std::malloc(n + 1));
+    std::memcpy(copy, name, n);
+    copy[n] = '\0';
+    b->rec.name = copy;
     return &b->rec;
 }
 
@@ -127,11 +145,20 @@ char *zelk_strdup(const char *text) {
 }
 
 zelksymrec *zelkputsym(const char *name, int type) {
-    if (!name || !*name) return nullptr;
-    zelksymrec *rec = new_record(name);
-    rec->id = ++g_next_id;
-    ztrace_parts("Debug : zelkputsym:  ptr:", rec->id, ":  sym_name:'", ZText{name}, "'  type:", type,
-                 "(V:", TK_VAR, ")\n");
+    if (!name) return nullptr;
+    return zelkputsym_n(name, std::strlen(name), type);
+}
+
+zelksymrec *zelkputsym_n(const char *name, size_t len, int type) {
+    if (len == 0) return nullptr;
+    zelksymrec *rec = new_record(name, len);
+    count_up_id();
+    rec->id = g_next_id;
+    Block *b = block_of(rec);
+    std::memcpy(b->id_text, g_id_text, sizeof b->id_text);
+    b->id_len = static_cast<unsigned char>(g_id_len);
+    ztrace_parts("Debug : zelkputsym:  ptr:", ZSpan{b->id_text, g_id_len}, ":  sym_name:'",
+                 ZSpan{name, len}, "'  type:", type, "(V:", TK_VAR, ")\n");
     rec->val = nullptr;
     rec->type = type;
     rec->kind = 0;
@@ -146,6 +173,11 @@ zelksymrec *zelkputsym(const char *name, int type) {
     ++g_made_since_collection;
     if (g_window_open && g_window_name == name) g_window_first = rec->id;
     return rec;
+}
+
+ZSpan zelk_id_text(const zelksymrec *rec) {
+    const Block *b = reinterpret_cast<const Block *>(rec);
+    return ZSpan{b->id_text, b->id_len};
 }
 
 zelksymrec *zelkgetsym(const char *name) {
@@ -249,6 +281,8 @@ void zelk_free_symbol_table() {
     }
     zelk_free_value_buffers();
     g_next_id = 0;
+    g_id_text[0] = '0';
+    g_id_len = 1;
     g_token_value = nullptr;
     g_made_since_collection = 0;
     g_kept_at_collection = 0;

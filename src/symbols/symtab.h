@@ -45,6 +45,10 @@ extern struct szelkinit zelkarith_fncts[32];
 extern zelksymrec *zelksym_table;
 
 zelksymrec *zelkputsym(const char *name, int type);
+// The same for a name of `len` bytes (its text is read up to there).
+zelksymrec *zelkputsym_n(const char *name, size_t len, int type);
+// The digits of the record's serial number, as %ld prints `id`.
+struct ZSpan zelk_id_text(const zelksymrec *rec);
 // Replaces the record's name (by a copy of `name`).
 void zelk_setname(zelksymrec *rec, const char *name);
 zelksymrec *zelkgetsym(const char *name);

@@ -26,12 +26,16 @@ void zout_line_marker();
 // stale or, before the first name, null.
 struct szelksymrec;
 long zid(const szelksymrec *rec);
+// zid() as a piece of a record built from pieces (ztrace_parts).
+ZSpan zid_part(const szelksymrec *rec);
 const char *zname(const szelksymrec *rec);
 const char *zval(const szelksymrec *rec);
 int ztype(const szelksymrec *rec);
 // zval() as the records of expressions and argument lists show it: cut when
 // longer than 512 bytes (see ZTraceText).
 ZTraceText zval_cut(const szelksymrec *rec);
+// The same as a piece of a record built from pieces (ztrace_parts).
+ZCut zval_cut_part(const szelksymrec *rec);
 
 // zout_parts: the pieces go to a buffer on the stack, written out when full
 // and at the end.

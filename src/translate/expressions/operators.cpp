@@ -51,9 +51,9 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace_parts("DEbug :***  exp   '", ZText{op}, "'   LineNumber:", ZelkCurLineNumber, "     $1:",
-                 zid(left), ":'", ZText{zname(left)}, "''", ZText{zval_cut(left).c_str()}, "' type:",
-                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid(right), ":'", ZText{zname(right)}, "' '",
-                 ZText{zval_cut(right).c_str()}, "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
+                 zid_part(left), ":'", ZText{zname(left)}, "''", zval_cut_part(left), "' type:",
+                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid_part(right), ":'", ZText{zname(right)}, "' '",
+                 zval_cut_part(right), "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;
@@ -62,8 +62,8 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // The left operand's text is not repeated here: in a long chain
     // (a+b+c+...) it would make the trace grow with the square of its length.
-    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid(left), "='", ZText{zname(left)}, "' $3='",
-                 ZText{zname(right)}, "',", ZText{zval_cut(right).c_str()}, "' \n");
+    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid_part(left), "='", ZText{zname(left)}, "' $3='",
+                 ZText{zname(right)}, "',", zval_cut_part(right), "' \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     left->type = TK_NEW_EXEC;
 }
@@ -88,8 +88,8 @@ void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
 }
 
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
-    ztrace_parts("\n=>  '(...)'  $2:", zid(inner), "='", ZText{zname(inner)}, "',",
-                 ZText{zval_cut(inner).c_str()}, "',t:", ztype(inner), " \n");
+    ztrace_parts("\n=>  '(...)'  $2:", zid_part(inner), "='", ZText{zname(inner)}, "',",
+                 zval_cut_part(inner), "',t:", ztype(inner), " \n");
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
     if (!bare) zelk_joinval(inner, {zelk_piece("("), zelk_piece_of(inner), zelk_piece(")")});

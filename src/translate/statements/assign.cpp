@@ -26,8 +26,8 @@ std::string commas_to_underscores(const char *text) {
 // its pointer.
 void assign(const char *what, zelksymrec *target, zelksymrec *value) {
     ztrace_parts("*** ", ZText{what}, "   START  TK_VAR '=' LineNumber:", ZelkCurLineNumber,
-                 "  $$:", zid(target), "  $1:", zid(target), ":", ZText{zname(target)}, ",",
-                 ZText{zval(target)}, " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid(value),
+                 "  $$:", zid_part(target), "  $1:", zid_part(target), ":", ZText{zname(target)}, ",",
+                 ZText{zval(target)}, " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid_part(value),
                  ":", ZText{zname(value)}, ",", ZText{zval(value)}, " type:", ztype(value), "(Var:",
                  TK_VAR, ")  \n");
     if (ZelkAnalogFuncOn) {
@@ -49,8 +49,8 @@ void tr_branchs_one(zelksymrec *node) {
 }
 
 void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
-    ztrace_parts("DEbug :***  branchs  $1:", zid(first), ":'", ZText{zname(first)}, "'  $3:",
-                 zid(second), ":'", ZText{zname(second)}, "'  \n");
+    ztrace_parts("DEbug :***  branchs  $1:", zid_part(first), ":'", ZText{zname(first)}, "'  $3:",
+                 zid_part(second), ":'", ZText{zname(second)}, "'  \n");
     zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
     first->nbarg = 2;
 }
@@ -66,7 +66,7 @@ void tr_for_assignment(zelksymrec *target, zelksymrec *value) {
 void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
-                 ZelkCurLineNumber, "   $$:", zid(probe), "  $2:", zid(nodes), "  $2='",
+                 ZelkCurLineNumber, "   $$:", zid_part(probe), "  $2:", zid_part(nodes), "  $2='",
                  ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(Fnct:",
                  TK_FNCT, ")    $5='", ZText{zname(value)}, "','", ZText{zval(value)}, "'t:",
                  ztype(value), "(V:", TK_VAR, ")  nbarg:", nodes->nbarg, " \n");
