@@ -1,6 +1,7 @@
 #include "symbols/symtab.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -220,6 +221,44 @@ ZelkLaterUse zelk_later_use(const zelksymrec *rec) {
 
 void zelk_note_token_value(const zelksymrec *value) { g_token_value = value; }
 
+namespace {
+
+// The values the parser can still use, for the sweep to ask about each
+// record: a set of addresses in open addressing, so that each question is a
+// probe or two.
+class Reached {
+public:
+    Reached(zelksymrec *const *values, size_t count, const zelksymrec *more) {
+        size_t size = 16;
+        while (size < 2 * (count + 1)) size *= 2;
+        slots_.assign(size, nullptr);
+        mask_ = size - 1;
+        for (size_t i = 0; i < count; ++i) add(values[i]);
+        add(more);
+    }
+    bool has(const zelksymrec *rec) const {
+        for (size_t i = slot(rec);; i = (i + 1) & mask_) {
+            if (slots_[i] == rec) return true;
+            if (!slots_[i]) return false;
+        }
+    }
+
+private:
+    size_t slot(const zelksymrec *rec) const {
+        return (reinterpret_cast<uintptr_t>(rec) >> 4) * 0x9E3779B97F4A7C15ULL >> 20 & mask_;
+    }
+    void add(const zelksymrec *rec) {
+        if (!rec) return;
+        size_t i = slot(rec);
+        while (slots_[i] && slots_[i] != rec) i = (i + 1) & mask_;
+        slots_[i] = rec;
+    }
+    std::vector<const zelksymrec *> slots_;
+    size_t mask_;
+};
+
+}  // namespace
+
 void zelk_collect_records(zelksymrec *const *stack, size_t count) {
     // Only once as many records were made as the last collection kept, so
     // that each collection costs about what was made since the last.
@@ -227,13 +266,11 @@ void zelk_collect_records(zelksymrec *const *stack, size_t count) {
     // The stack may hold values that are no records any more (a mid-rule
     // action's value is whatever its slot held before): they are compared,
     // never followed.
-    std::vector<const zelksymrec *> reached(stack, stack + count);
-    reached.push_back(g_token_value);
-    std::sort(reached.begin(), reached.end());
+    Reached reached(stack, count, g_token_value);
     size_t kept = 0;
     for (zelksymrec *p = g_oldest; p;) {
         zelksymrec *newer = p->newer;
-        if (in_window(p) || std::binary_search(reached.begin(), reached.end(), p)) {
+        if (in_window(p) || reached.has(p)) {
             ++kept;
         } else {
             unlink_record(p);
