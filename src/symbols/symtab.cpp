@@ -120,6 +120,7 @@ zelksymrec *new_record(const char *name, size_t n) {
     std::memcpy(copy, name, n);
     copy[n] = '\0';
     b->rec.name = copy;
+    b->rec.namelen = n;
     return &b->rec;
 }
 
@@ -206,11 +207,16 @@ void szelkinit_table() {
 
 const struct szelkinit *zelk_find_builtin(const char *name) {
     if (!name) return nullptr;
-    // Every call name is looked up here: the first letter spares most
-    // comparisons.
-    for (int i = 0; zelkarith_fncts[i].fname; ++i)
-        if (zelkarith_fncts[i].fname[0] == name[0] && std::strcmp(zelkarith_fncts[i].fname, name) == 0)
-            return &zelkarith_fncts[i];
+    // Every call name is looked up here: the rows are indexed by their
+    // first letter, which leaves a comparison or two.
+    static const std::vector<std::vector<int>> by_first = [] {
+        std::vector<std::vector<int>> rows(256);
+        for (int i = 0; zelkarith_fncts[i].fname; ++i)
+            rows[static_cast<unsigned char>(zelkarith_fncts[i].fname[0])].push_back(i);
+        return rows;
+    }();
+    for (int i : by_first[static_cast<unsigned char>(name[0])])
+        if (std::strcmp(zelkarith_fncts[i].fname, name) == 0) return &zelkarith_fncts[i];
     return nullptr;
 }
 
@@ -286,6 +292,7 @@ void zelk_setname(zelksymrec *rec, const char *name) {
     char *copy = zelk_strdup(name);
     free_name(rec);
     rec->name = copy;
+    rec->namelen = copy ? std::strlen(copy) : 0;
 }
 
 void zelk_set_collection_batch(size_t records) { g_collection_batch = records; }

@@ -30,6 +30,7 @@ typedef struct szelksymrec {
     // opened, and that no comma stands outside them (symbols/values.h).
     bool plain;
     struct ZelkArgStarts *args;  // of an argument list: where its arguments begin
+    size_t namelen;              // the length of `name`
     struct szelksymrec *newer;   // the next newer record
 } zelksymrec;
 

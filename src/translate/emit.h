@@ -26,8 +26,11 @@ void zout_line_marker();
 // stale or, before the first name, null.
 struct szelksymrec;
 long zid(const szelksymrec *rec);
-// zid() as a piece of a record built from pieces (ztrace_parts).
+// zid(), zname() and zval() as pieces of a record built from pieces
+// (ztrace_parts, zout_parts), whose lengths the records know.
 ZSpan zid_part(const szelksymrec *rec);
+ZSpan zname_part(const szelksymrec *rec);
+ZSpan zval_part(const szelksymrec *rec);
 const char *zname(const szelksymrec *rec);
 const char *zval(const szelksymrec *rec);
 int ztype(const szelksymrec *rec);

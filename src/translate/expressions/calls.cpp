@@ -34,9 +34,9 @@ void check_builtin_count(const struct szelkinit &row, const char *name, int give
 void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
-                 ZelkCurLineNumber, "   $$=", zid_part(probe), ":'", ZText{zname(probe)}, "','",
-                 ZText{zval(probe)}, "'t:", ztype(probe), "(TK_V:", TK_V, ")    $2=", zid_part(nodes), ":'",
-                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(TK_V:", TK_V,
+                 ZelkCurLineNumber, "   $$=", zid_part(probe), ":'", zname_part(probe), "','",
+                 zval_part(probe), "'t:", ztype(probe), "(TK_V:", TK_V, ")    $2=", zid_part(nodes), ":'",
+                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(TK_V:", TK_V,
                  ")   nbarg:", nodes->nbarg, " \n");
     const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
     zelk_setval(probe, zfmt(form, ztext(nodes->val)).c_str());
@@ -45,8 +45,8 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
 
 void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     ztrace_parts("Debug :***  TK_FNCT (exp) START   LineNumber:", ZelkCurLineNumber, "   $1:'",
-                 ZText{zname(call)}, "','", zval_cut_part(call), "' t:", ztype(call), "(F:",
-                 TK_FNCT, ",AF:", TK_ANALFUNC, ") na:", args->nbarg, "  $2:'", ZText{zname(args)},
+                 zname_part(call), "','", zval_cut_part(call), "' t:", ztype(call), "(F:",
+                 TK_FNCT, ",AF:", TK_ANALFUNC, ") na:", args->nbarg, "  $2:'", zname_part(args),
                  "','", zval_cut_part(args), "' t:", ztype(args), " \n");
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);

@@ -16,13 +16,13 @@
 #include "translate/emit.h"
 
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
-    ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", ZText{zname(lit)}, "','",
-                 ZText{zval(lit)}, "',", ztype(lit), ")  \n");
+    ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", zname_part(lit), "','",
+                 zval_part(lit), "',", ztype(lit), ")  \n");
     zelk_setval(lit, lit->name);
 }
 
 void tr_exp_variable(zelksymrec *var) {
-    ztrace_parts("\n=>  TK_VAR   $1(name,value,type)=('", ZText{zname(var)}, "','", ZText{zval(var)},
+    ztrace_parts("\n=>  TK_VAR   $1(name,value,type)=('", zname_part(var), "','", zval_part(var),
                  "',", ztype(var), ")  \n");
     // Output arguments of the analog function being defined are pointers.
     bool pointer = false;
@@ -51,8 +51,8 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace_parts("DEbug :***  exp   '", ZText{op}, "'   LineNumber:", ZelkCurLineNumber, "     $1:",
-                 zid_part(left), ":'", ZText{zname(left)}, "''", zval_cut_part(left), "' type:",
-                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid_part(right), ":'", ZText{zname(right)}, "' '",
+                 zid_part(left), ":'", zname_part(left), "''", zval_cut_part(left), "' type:",
+                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid_part(right), ":'", zname_part(right), "' '",
                  zval_cut_part(right), "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
@@ -62,8 +62,8 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // The left operand's text is not repeated here: in a long chain
     // (a+b+c+...) it would make the trace grow with the square of its length.
-    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid_part(left), "='", ZText{zname(left)}, "' $3='",
-                 ZText{zname(right)}, "',", zval_cut_part(right), "' \n");
+    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid_part(left), "='", zname_part(left), "' $3='",
+                 zname_part(right), "',", zval_cut_part(right), "' \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     left->type = TK_NEW_EXEC;
 }
@@ -88,7 +88,7 @@ void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
 }
 
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
-    ztrace_parts("\n=>  '(...)'  $2:", zid_part(inner), "='", ZText{zname(inner)}, "',",
+    ztrace_parts("\n=>  '(...)'  $2:", zid_part(inner), "='", zname_part(inner), "',",
                  zval_cut_part(inner), "',t:", ztype(inner), " \n");
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));

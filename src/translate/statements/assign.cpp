@@ -26,9 +26,9 @@ std::string commas_to_underscores(const char *text) {
 // its pointer.
 void assign(const char *what, zelksymrec *target, zelksymrec *value) {
     ztrace_parts("*** ", ZText{what}, "   START  TK_VAR '=' LineNumber:", ZelkCurLineNumber,
-                 "  $$:", zid_part(target), "  $1:", zid_part(target), ":", ZText{zname(target)}, ",",
-                 ZText{zval(target)}, " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid_part(value),
-                 ":", ZText{zname(value)}, ",", ZText{zval(value)}, " type:", ztype(value), "(Var:",
+                 "  $$:", zid_part(target), "  $1:", zid_part(target), ":", zname_part(target), ",",
+                 zval_part(target), " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid_part(value),
+                 ":", zname_part(value), ",", zval_part(value), " type:", ztype(value), "(Var:",
                  TK_VAR, ")  \n");
     if (ZelkAnalogFuncOn) {
         int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
@@ -49,8 +49,8 @@ void tr_branchs_one(zelksymrec *node) {
 }
 
 void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
-    ztrace_parts("DEbug :***  branchs  $1:", zid_part(first), ":'", ZText{zname(first)}, "'  $3:",
-                 zid_part(second), ":'", ZText{zname(second)}, "'  \n");
+    ztrace_parts("DEbug :***  branchs  $1:", zid_part(first), ":'", zname_part(first), "'  $3:",
+                 zid_part(second), ":'", zname_part(second), "'  \n");
     zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
     first->nbarg = 2;
 }
@@ -67,8 +67,8 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
                  ZelkCurLineNumber, "   $$:", zid_part(probe), "  $2:", zid_part(nodes), "  $2='",
-                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(Fnct:",
-                 TK_FNCT, ")    $5='", ZText{zname(value)}, "','", ZText{zval(value)}, "'t:",
+                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(Fnct:",
+                 TK_FNCT, ")    $5='", zname_part(value), "','", zval_part(value), "'t:",
                  ztype(value), "(V:", TK_VAR, ")  nbarg:", nodes->nbarg, " \n");
     std::string key;
     std::string written;

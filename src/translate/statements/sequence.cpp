@@ -13,7 +13,7 @@
 
 void tr_simple_statement(zelksymrec *statement) {
     ztrace_parts("Debug:*** NEW_EXEC (linexp):  START   LineNumber:", ZelkCurLineNumber, "   n:",
-                 ZText{zname(statement)}, "  v:", ZText{zval(statement)}, " type:", ztype(statement),
+                 zname_part(statement), "  v:", zval_part(statement), " type:", ztype(statement),
                  "(V:", TK_VAR, ",F:", TK_FNCT, ", AF:", TK_ANALFUNC, ")  \n");
     zout_line_marker();
     zelk_write_pending_function_header();
@@ -23,13 +23,13 @@ void tr_simple_statement(zelksymrec *statement) {
             const ZelkAnalFuncRec *f = zelk_current_function();
             // Assigning to the function's own name returns from it.
             if (ZelkAnalogFuncOn == 1 && f && std::strcmp(statement->name, f->name) == 0)
-                zout_parts(zout_indent(), "return ( ", ZText{zval(statement)}, " ) ; ");
+                zout_parts(zout_indent(), "return ( ", zval_part(statement), " ) ; ");
             else
-                zout_parts(zout_indent(), ZText{zname(statement)}, "=", ZText{zval(statement)}, " ; ");
+                zout_parts(zout_indent(), zname_part(statement), "=", zval_part(statement), " ; ");
             break;
         }
         case TK_FNCT:
-            zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
+            zout_parts(zout_indent(), zval_part(statement), "; ");
             if (std::strcmp(zname(statement), "strobe") == 0) {
                 zout_line_break();
                 zout_parts(zout_indent(), "printf(\"\\n\");");
@@ -38,12 +38,12 @@ void tr_simple_statement(zelksymrec *statement) {
         case TK_ANALFUNC:
             // A macro instance carries its own semicolons.
             if (zelk_find_macro(statement->name) >= 0)
-                zout_parts(zout_indent(), ZText{zval(statement)}, " ");
+                zout_parts(zout_indent(), zval_part(statement), " ");
             else
-                zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
+                zout_parts(zout_indent(), zval_part(statement), "; ");
             break;
         default:
-            zout_parts(zout_indent(), ZText{zval(statement)}, "; ");
+            zout_parts(zout_indent(), zval_part(statement), "; ");
             break;
     }
 }
