@@ -43,7 +43,8 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
 }  // namespace
 
 void tr_branchs_one(zelksymrec *node) {
-    ztrace("DEbug :***  branchs  $1:%ld:'%s','%s'  \n", zid(node), zname(node), zval(node));
+    ztrace_parts("DEbug :***  branchs  $1:", zid_part(node), ":'", zname_part(node), "','",
+                 zval_part(node), "'  \n");
     if (!node->val) zelk_setval(node, node->name);
     node->nbarg = 1;
 }

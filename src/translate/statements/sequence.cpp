@@ -67,17 +67,17 @@ void tr_named_block_close(zelksymrec *name, zelksymrec *body) {
 }
 
 void tr_block_open() {
-    ztrace("Debug:***  START  BEGIN  END  LineNumber:%d  \n", ZelkCurLineNumber);
+    ztrace_parts("Debug:***  START  BEGIN  END  LineNumber:", ZelkCurLineNumber, "  \n");
     zelk_write_pending_function_header();
     zout_line_break();
-    zout("%*c{ /* Begin */", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "{ /* Begin */");
 }
 
 void tr_block_close(zelksymrec *body) {
-    ztrace("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:%d   $3:%ld  '%s'='%s'  \n",
-           ZelkCurLineNumber, zid(body), zname(body), zval(body));
+    ztrace_parts("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:", ZelkCurLineNumber,
+                 "   $3:", zid_part(body), "  '", zname_part(body), "'='", zval_part(body), "'  \n");
     zout_line_break();
-    zout("%*c} /* End of Begin */ ", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "} /* End of Begin */ ");
 }
 
 void tr_error_line(ZelkRecovery level) {
