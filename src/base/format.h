@@ -117,6 +117,29 @@ struct ZCut {
     size_t len;
 };
 
+// The digits of a constant number, made when compiling, so that
+// zdigits<TK_VAR>.text among a record's pieces is copied as a string
+// literal is, where the number itself would be looked up.
+template <unsigned long N>
+constexpr size_t zdigit_count() {
+    size_t n = 1;
+    for (unsigned long v = N; v >= 10; v /= 10) ++n;
+    return n;
+}
+template <unsigned long N>
+struct ZDigits {
+    char text[zdigit_count<N>() + 1];
+};
+template <unsigned long N>
+constexpr ZDigits<N> zmake_digits() {
+    ZDigits<N> digits{};
+    unsigned long v = N;
+    for (size_t i = zdigit_count<N>(); i-- > 0; v /= 10) digits.text[i] = static_cast<char>('0' + v % 10);
+    return digits;
+}
+template <unsigned long N>
+constexpr ZDigits<N> zdigits = zmake_digits<N>();
+
 namespace zparts {
 
 // A ZText is measured once, before anything is written.

@@ -160,7 +160,7 @@ zelksymrec *zelkputsym_n(const char *name, size_t len, int type) {
     std::memcpy(b->id_text, g_id_text, sizeof b->id_text);
     b->id_len = static_cast<unsigned char>(g_id_len);
     ztrace_parts("Debug : zelkputsym:  ptr:", ZSpan{b->id_text, g_id_len}, ":  sym_name:'",
-                 ZSpan{name, len}, "'  type:", type, "(V:", TK_VAR, ")\n");
+                 ZSpan{name, len}, "'  type:", type, "(V:", zdigits<TK_VAR>.text, ")\n");
     rec->val = nullptr;
     rec->type = type;
     rec->kind = 0;

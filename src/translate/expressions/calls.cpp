@@ -35,8 +35,8 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
                  ZelkCurLineNumber, "   $$=", zid_part(probe), ":'", zname_part(probe), "','",
-                 zval_part(probe), "'t:", ztype(probe), "(TK_V:", TK_V, ")    $2=", zid_part(nodes), ":'",
-                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(TK_V:", TK_V,
+                 zval_part(probe), "'t:", ztype(probe), "(TK_V:", zdigits<TK_V>.text, ")    $2=", zid_part(nodes), ":'",
+                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(TK_V:", zdigits<TK_V>.text,
                  ")   nbarg:", nodes->nbarg, " \n");
     const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
     zelk_setval(probe, zfmt(form, ztext(nodes->val)).c_str());
@@ -46,7 +46,7 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
 void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     ztrace_parts("Debug :***  TK_FNCT (exp) START   LineNumber:", ZelkCurLineNumber, "   $1:'",
                  zname_part(call), "','", zval_cut_part(call), "' t:", ztype(call), "(F:",
-                 TK_FNCT, ",AF:", TK_ANALFUNC, ") na:", args->nbarg, "  $2:'", zname_part(args),
+                 zdigits<TK_FNCT>.text, ",AF:", zdigits<TK_ANALFUNC>.text, ") na:", args->nbarg, "  $2:'", zname_part(args),
                  "','", zval_cut_part(args), "' t:", ztype(args), " \n");
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);

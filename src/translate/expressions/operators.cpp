@@ -52,8 +52,8 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace_parts("DEbug :***  exp   '", ZText{op}, "'   LineNumber:", ZelkCurLineNumber, "     $1:",
                  zid_part(left), ":'", zname_part(left), "''", zval_cut_part(left), "' type:",
-                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid_part(right), ":'", zname_part(right), "' '",
-                 zval_cut_part(right), "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
+                 ztype(left), "(Var:", zdigits<TK_VAR>.text, ")  $3:", zid_part(right), ":'", zname_part(right), "' '",
+                 zval_cut_part(right), "' type:", ztype(right), "(Var:", zdigits<TK_VAR>.text, ")  \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;

@@ -27,9 +27,9 @@ std::string commas_to_underscores(const char *text) {
 void assign(const char *what, zelksymrec *target, zelksymrec *value) {
     ztrace_parts("*** ", ZText{what}, "   START  TK_VAR '=' LineNumber:", ZelkCurLineNumber,
                  "  $$:", zid_part(target), "  $1:", zid_part(target), ":", zname_part(target), ",",
-                 zval_part(target), " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid_part(value),
+                 zval_part(target), " type:", ztype(target), "(Var:", zdigits<TK_VAR>.text, ")  $3:", zid_part(value),
                  ":", zname_part(value), ",", zval_part(value), " type:", ztype(value), "(Var:",
-                 TK_VAR, ")  \n");
+                 zdigits<TK_VAR>.text, ")  \n");
     if (ZelkAnalogFuncOn) {
         int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
@@ -69,8 +69,8 @@ void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
                  ZelkCurLineNumber, "   $$:", zid_part(probe), "  $2:", zid_part(nodes), "  $2='",
                  zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(Fnct:",
-                 TK_FNCT, ")    $5='", zname_part(value), "','", zval_part(value), "'t:",
-                 ztype(value), "(V:", TK_VAR, ")  nbarg:", nodes->nbarg, " \n");
+                 zdigits<TK_FNCT>.text, ")    $5='", zname_part(value), "','", zval_part(value), "'t:",
+                 ztype(value), "(V:", zdigits<TK_VAR>.text, ")  nbarg:", nodes->nbarg, " \n");
     std::string key;
     std::string written;
     if (nodes->nbarg != 1) {

@@ -14,7 +14,7 @@
 void tr_simple_statement(zelksymrec *statement) {
     ztrace_parts("Debug:*** NEW_EXEC (linexp):  START   LineNumber:", ZelkCurLineNumber, "   n:",
                  zname_part(statement), "  v:", zval_part(statement), " type:", ztype(statement),
-                 "(V:", TK_VAR, ",F:", TK_FNCT, ", AF:", TK_ANALFUNC, ")  \n");
+                 "(V:", zdigits<TK_VAR>.text, ",F:", zdigits<TK_FNCT>.text, ", AF:", zdigits<TK_ANALFUNC>.text, ")  \n");
     zout_line_marker();
     zelk_write_pending_function_header();
     zout_line_break();
