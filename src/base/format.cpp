@@ -425,8 +425,7 @@ void zformat_hex(ZSink &sink, unsigned value) {
     sink.put(digits, static_cast<size_t>(end - digits));
 }
 
-char *zparts::put(char *p, ZHex hex) {
-    unsigned value = hex.number;
+char *zparts::put_hex(char *p, unsigned value) {
     size_t n = 1;
     for (unsigned rest = value >> 4; rest != 0; rest >>= 4) ++n;
     for (char *q = p + n; q != p; value >>= 4) *--q = "0123456789abcdef"[value & 15];

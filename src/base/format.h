@@ -210,7 +210,17 @@ inline char *put(char *p, ZChar c) {
     *p = c.c;
     return p + 1;
 }
-char *put(char *p, ZHex hex);
+char *put_hex(char *p, unsigned number);
+inline char *put(char *p, ZHex hex) {
+    // Mostly a byte of the source.
+    if (hex.number < 256) {
+        const char *digits = "0123456789abcdef";
+        if (hex.number >= 16) *p++ = digits[hex.number >> 4];
+        *p++ = digits[hex.number & 15];
+        return p;
+    }
+    return put_hex(p, hex.number);
+}
 inline char *put(char *p, ZSpaces blanks) {
     std::memset(p, ' ', blanks.count);
     return p + blanks.count;

@@ -213,6 +213,10 @@ private:
     std::string big_;
 };
 
+// What the result's own text may have copied around it rather than taking
+// over a longer operand's buffer (join).
+constexpr size_t kShortAround = 64;
+
 // Whether `rec`'s own text (the piece `base`) has room before it for the
 // pieces before `base` and after it for the others, `total` bytes in all.
 bool room_around(const zelksymrec *rec, const ZelkPiece *base, const ZelkPiece *end, size_t total) {
@@ -257,6 +261,20 @@ void join(zelksymrec *rec, const ZelkPiece *pieces, size_t count) {
             base = piece;
     }
     plain = plain && shape.plain();
+    // The result's own text stays the base when what comes around it is
+    // short and fits in its buffer, even if an operand is longer: copying a
+    // few bytes costs less than taking the operand's buffer over and making
+    // room before it.  (Long operands are never copied this way, so a nested
+    // expression still costs time in proportion to its size.)
+    if (base && base->owner != rec) {
+        for (const ZelkPiece *piece = pieces; piece != end; ++piece) {
+            if (piece->owner == rec && piece->text == rec->val && piece->len == rec->vallen) {
+                if (total - piece->len <= kShortAround && room_around(rec, piece, end, total))
+                    base = piece;
+                break;
+            }
+        }
+    }
     if (!base) {
         // Nothing stays in place: the pieces go to a new buffer, and only
         // then is the old one (which they may lie in) freed.

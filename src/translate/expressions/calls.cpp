@@ -1,6 +1,7 @@
 // Probes and calls inside expressions: V(...) and I(...), built-in
 // functions (checked against the built-in table's argument counts), analog
 // functions and text macro instances.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,11 @@ void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
-    zelk_joinval(call, {zelk_piece(rname), zelk_piece("("), zelk_piece_taken(args), zelk_piece(")")});
+    // The call's record already holds the C name (from the scanner) and
+    // then grows in place.
+    bool holds_name = call->val && std::strcmp(call->val, rname) == 0;
+    zelk_joinval(call, {holds_name ? zelk_piece_extended(call) : zelk_piece(rname), zelk_piece("("),
+                        zelk_piece_taken(args), zelk_piece(")")});
     call->type = TK_FNCT;
 }
 

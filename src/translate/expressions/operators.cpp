@@ -18,7 +18,7 @@
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
     ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", zname_part(lit), "','",
                  zval_part(lit), "',", ztype(lit), ")  \n");
-    zelk_setval(lit, lit->name);
+    zelk_setval_n(lit, lit->name, lit->namelen);
 }
 
 void tr_exp_variable(zelksymrec *var) {
@@ -33,7 +33,7 @@ void tr_exp_variable(zelksymrec *var) {
     if (pointer)
         zelk_setval(var, zfmt("*%s", var->name).c_str());
     else
-        zelk_setval(var, var->name);
+        zelk_setval_n(var, var->name, var->namelen);
     var->type = TK_VAR;
 }
 
@@ -69,13 +69,14 @@ void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
 }
 
 zelksymrec *tr_exp_negation(zelksymrec *before, zelksymrec *operand) {
-    ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
-           zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(before), zname(before),
-           zval_cut(before).c_str(), ztype(before));
+    ztrace_parts("\n=> OP:'NEG'   $2:", zid_part(operand), "='", zname_part(operand), "',",
+                 zval_cut_part(operand), "',t:", ztype(operand), "   $$:", zid_part(before), "='",
+                 zname_part(before), "',", zval_cut_part(before), "',t:", ztype(before), " \n");
     zelk_joinval(operand, {zelk_piece("-"), zelk_piece_of(operand)});
     operand->type = TK_NEW_EXEC;
-    ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),
-           zval_cut(operand).c_str(), zid(operand), zname(operand), zval_cut(operand).c_str());
+    ztrace_parts("=> OP:'NEG'    $$:", zid_part(operand), ":'", zname_part(operand), "','",
+                 zval_cut_part(operand), "' $2:", zid_part(operand), "::'", zname_part(operand), "','",
+                 zval_cut_part(operand), "')\n");
     return operand;
 }
 

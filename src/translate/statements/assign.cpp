@@ -52,7 +52,8 @@ void tr_branchs_one(zelksymrec *node) {
 void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
     ztrace_parts("DEbug :***  branchs  $1:", zid_part(first), ":'", zname_part(first), "'  $3:",
                  zid_part(second), ":'", zname_part(second), "'  \n");
-    zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
+    zelk_joinval(first, {zelk_piece(first->name, first->namelen), zelk_piece(",", 1),
+                         zelk_piece(second->name, second->namelen)});
     first->nbarg = 2;
 }
 
