@@ -1,7 +1,7 @@
 // The debug trace "debug_zelk": one record per token, symbol-table access and
 // parser action.
 //
-// Records are collected in a 64 KiB buffer and written with write(2) when it
+// Records are collected in a 256 KiB buffer and written with write(2) when it
 // fills, when the driver hands a command to the shell, at exit and on every
 // signal that ends the program, so the file is complete whichever way the
 // program ends while costing one system call per buffer rather than one per
@@ -18,7 +18,8 @@ struct ZelkTraceFile;
 extern ZelkTraceFile *DebugFile;
 
 // The size of the trace's buffer, and of the generated file's.
-constexpr size_t kZelkTraceBufferSize = 64 * 1024;
+// (64 KiB cost the kernel measurably more per byte of a large trace.)
+constexpr size_t kZelkTraceBufferSize = 256 * 1024;
 
 // Creates (truncates) the trace file; false when it cannot be created.
 bool ztrace_open(const char *path);
