@@ -117,7 +117,10 @@ zelksymrec *new_record(const char *name, size_t n) {
     g_free_records = g_free_records->next;
     std::memset(&b->rec, 0, sizeof b->rec);
     char *copy = n < sizeof b->name ? b->name : static_cast<char *>(std::malloc(n + 1));
-    std::memcpy(copy, name, n);
+    if (n <= 16)
+        zparts::copy_short(copy, name, n);
+    else
+        std::memcpy(copy, name, n);
     copy[n] = '\0';
     b->rec.name = copy;
     b->rec.namelen = n;

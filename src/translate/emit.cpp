@@ -1,6 +1,5 @@
 #include "translate/emit.h"
 
-#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -61,23 +60,7 @@ void zout_line_marker() {
 }
 
 long zid(const zelksymrec *rec) { return rec ? rec->id : 0L; }
-ZSpan zid_part(const zelksymrec *rec) { return rec ? zelk_id_text(rec) : ZSpan{"0", 1}; }
 const char *zname(const zelksymrec *rec) { return rec && rec->name ? rec->name : "(null)"; }
 const char *zval(const zelksymrec *rec) { return rec && rec->val ? rec->val : "(null)"; }
 int ztype(const zelksymrec *rec) { return rec ? rec->type : 0; }
 ZTraceText zval_cut(const zelksymrec *rec) { return ZTraceText(rec ? rec->val : nullptr); }
-ZSpan zname_part(const zelksymrec *rec) {
-    if (!rec || !rec->name) return ZSpan{"(null)", 6};
-    assert(std::strlen(rec->name) == rec->namelen);
-    return ZSpan{rec->name, rec->namelen};
-}
-ZSpan zval_part(const zelksymrec *rec) {
-    if (!rec || !rec->val) return ZSpan{"(null)", 6};
-    // A value text never holds a NUL byte: its length is the record's.
-    assert(std::strlen(rec->val) == rec->vallen);
-    return ZSpan{rec->val, rec->vallen};
-}
-ZCut zval_cut_part(const zelksymrec *rec) {
-    ZSpan text = zval_part(rec);
-    return ZCut{text.text, text.len};
-}
