@@ -421,12 +421,15 @@ void zformat(ZSink &out, const char *fmt, va_list ap_in) {
 
 void zformat_hex(ZSink &sink, unsigned value) {
     char digits[8];
-    char *p = digits + sizeof digits;
-    do {
-        *--p = "0123456789abcdef"[value & 15];
-        value >>= 4;
-    } while (value != 0);
-    sink.put(p, static_cast<size_t>(digits + sizeof digits - p));
+    char *end = zparts::put(digits, ZHex{value});
+    sink.put(digits, static_cast<size_t>(end - digits));
+}
+
+char *zparts::put_hex(char *p, unsigned value) {
+    size_t n = 1;
+    for (unsigned rest = value >> 4; rest != 0; rest >>= 4) ++n;
+    for (char *q = p + n; q != p; value >>= 4) *--q = "0123456789abcdef"[value & 15];
+    return p + n;
 }
 
 namespace {

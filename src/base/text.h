@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/format.h"
+
 // A text that may be null, as the C library's printf shows it: "(null)".
 // The trace, the messages and the generated C all show a missing text this
 // way (a parameter without range, for instance, has "(null)" bounds).
@@ -19,7 +21,7 @@ std::string zfmt(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 // and marked "...", which no ordinary model reaches.
 class ZTraceText {
 public:
-    static constexpr size_t kMax = 512;
+    static constexpr size_t kMax = ZCut::kMax;
     explicit ZTraceText(const char *text);
     const char *c_str() const { return cut_.empty() ? text_ : cut_.c_str(); }
 

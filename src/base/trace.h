@@ -1,7 +1,7 @@
 // The debug trace "debug_zelk": one record per token, symbol-table access and
 // parser action.
 //
-// Records are collected in a 64 KiB buffer and written with write(2) when it
+// Records are collected in a 256 KiB buffer and written with write(2) when it
 // fills, when the driver hands a command to the shell, at exit and on every
 // signal that ends the program, so the file is complete whichever way the
 // program ends while costing one system call per buffer rather than one per
@@ -18,29 +18,18 @@ struct ZelkTraceFile;
 extern ZelkTraceFile *DebugFile;
 
 // The size of the trace's buffer, and of the generated file's.
-constexpr size_t kZelkTraceBufferSize = 64 * 1024;
+// (64 KiB cost the kernel measurably more per byte of a large trace.)
+constexpr size_t kZelkTraceBufferSize = 256 * 1024;
 
 // Creates (truncates) the trace file; false when it cannot be created.
 bool ztrace_open(const char *path);
 // Writes one record, printf style.  Does nothing while no trace is open.
 void ztrace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 void ztrace_write(const char *text, size_t len);
-// A record written from its pieces in order, for the records written for
-// every token and every expression step: reading their printf format at each
-// of those would cost more than the rest of the translation.  The pieces are
-// string literals, texts (ZText, a null one shown "(null)") and integers;
-// ztrace_parts("n=", 12, " '", ZText{name}, "'\n") writes what
-// ztrace("n=%d '%s'\n", 12, name) writes.
-struct ZText {
-    const char *text;
-};
-// A byte as %c writes it, and a number as %x writes it.
-struct ZChar {
-    char c;
-};
-struct ZHex {
-    unsigned number;
-};
+// A record written from its pieces in order (see zparts_write in
+// base/format.h): ztrace_parts("n=", 12, " '", ZText{name}, "'\n") writes
+// what ztrace("n=%d '%s'\n", 12, name) writes.  Used for the records
+// written for every token and every expression step.
 template <class... Parts>
 void ztrace_parts(const Parts &...parts);
 // Writes out what is buffered.
@@ -50,29 +39,36 @@ unsigned long ztrace_write_calls();
 // Closes the trace (tests open several in one process).
 void ztrace_close();
 
-// ztrace_parts: the record is built in place in the trace's buffer.
-ZSink ztrace_begin();
-void ztrace_end(const ZSink &sink);
+// ztrace_parts: the record is built in place in the trace's buffer, after
+// the last whole record; `len` takes it in once it is complete (trace.cpp).
+struct ZTraceBuffer {
+    char *start;
+    size_t size;
+    volatile size_t len;  // the bytes of whole records
+    void (*grow)(ZSink &sink, size_t need);
+    // The sinks' owner: null while a record is kept in the buffer, else
+    // (a record longer than the buffer) ztrace_end_apart finishes it.
+    void *owner;
+};
+extern ZTraceBuffer g_ztrace_buffer;
 
-namespace zelk_trace_parts {
-template <size_t N>
-inline void put(ZSink &sink, const char (&literal)[N]) {
-    sink.put(literal, N - 1);
+inline ZSink ztrace_begin() {
+    ZTraceBuffer &b = g_ztrace_buffer;
+    return ZSink{b.start + b.len, b.start + b.size, b.grow, b.owner};
 }
-inline void put(ZSink &sink, ZText text) {
-    const char *t = ztext(text.text);
-    sink.put(t, std::strlen(t));
+// A record that went on outside the buffer (longer than it).
+void ztrace_end_apart(const ZSink &sink);
+inline void ztrace_end(const ZSink &sink) {
+    if (!sink.owner)
+        g_ztrace_buffer.len = static_cast<size_t>(sink.pos - g_ztrace_buffer.start);
+    else
+        ztrace_end_apart(sink);
 }
-inline void put(ZSink &sink, long number) { zformat_long(sink, number); }
-inline void put(ZSink &sink, ZChar c) { sink.put(c.c); }
-inline void put(ZSink &sink, ZHex hex) { zformat_hex(sink, hex.number); }
-inline void put(ZSink &sink, int number) { zformat_long(sink, number); }
-}  // namespace zelk_trace_parts
 
 template <class... Parts>
 void ztrace_parts(const Parts &...parts) {
     if (!DebugFile) return;
     ZSink sink = ztrace_begin();
-    (zelk_trace_parts::put(sink, parts), ...);
+    zparts_write(sink, parts...);
     ztrace_end(sink);
 }

@@ -1,6 +1,7 @@
 #include "symbols/symtab.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -64,10 +65,13 @@ void unlink_record(zelksymrec *rec) {
 }
 
 // Records come from a pool of blocks that also hold a short name, so that
-// making and freeing the record of a token costs no heap call.
+// making and freeing the record of a token costs no heap call, and the
+// digits of the serial number, which many records print.
 struct Block {
     zelksymrec rec;
     char name[24];
+    char id_text[20];
+    unsigned char id_len;
 };
 // Blocks are made 256 at a time and kept until the table is freed; plain
 // pointers keep them (and what their records hold) reachable to the end.
@@ -81,7 +85,25 @@ zelksymrec *g_free_records = nullptr;  // of free blocks, chained through `next`
 // A record is the first member of its block.
 Block *block_of(zelksymrec *rec) { return reinterpret_cast<Block *>(rec); }
 
-zelksymrec *new_record(const char *name) {
+// The digits of g_next_id, counted up with it.
+char g_id_text[20] = "0";
+size_t g_id_len = 1;
+
+void count_up_id() {
+    ++g_next_id;
+    for (size_t i = g_id_len; i-- > 0;) {
+        if (g_id_text[i] != '9') {
+            ++g_id_text[i];
+            return;
+        }
+        g_id_text[i] = '0';
+    }
+    std::memmove(g_id_text + 1, g_id_text, g_id_len);
+    g_id_text[0] = '1';
+    ++g_id_len;
+}
+
+zelksymrec *new_record(const char *name, size_t n) {
     if (!g_free_records) {
         Chunk *chunk = new Chunk;
         chunk->next = g_chunks;
@@ -94,13 +116,14 @@ zelksymrec *new_record(const char *name) {
     Block *b = block_of(g_free_records);
     g_free_records = g_free_records->next;
     std::memset(&b->rec, 0, sizeof b->rec);
-    size_t n = std::strlen(name);
-    if (n < sizeof b->name) {
-        std::memcpy(b->name, name, n + 1);
-        b->rec.name = b->name;
-    } else {
-        b->rec.name = zelk_strdup(name);
-    }
+    char *copy = n < sizeof b->name ? b->name : static_cast<char *>(std::malloc(n + 1));
+    if (n <= 16)
+        zparts::copy_short(copy, name, n);
+    else
+        std::memcpy(copy, name, n);
+    copy[n] = '\0';
+    b->rec.name = copy;
+    b->rec.namelen = n;
     return &b->rec;
 }
 
@@ -127,11 +150,20 @@ char *zelk_strdup(const char *text) {
 }
 
 zelksymrec *zelkputsym(const char *name, int type) {
-    if (!name || !*name) return nullptr;
-    zelksymrec *rec = new_record(name);
-    rec->id = ++g_next_id;
-    ztrace_parts("Debug : zelkputsym:  ptr:", rec->id, ":  sym_name:'", ZText{name}, "'  type:", type,
-                 "(V:", TK_VAR, ")\n");
+    if (!name) return nullptr;
+    return zelkputsym_n(name, std::strlen(name), type);
+}
+
+zelksymrec *zelkputsym_n(const char *name, size_t len, int type) {
+    if (len == 0) return nullptr;
+    zelksymrec *rec = new_record(name, len);
+    count_up_id();
+    rec->id = g_next_id;
+    Block *b = block_of(rec);
+    std::memcpy(b->id_text, g_id_text, sizeof b->id_text);
+    b->id_len = static_cast<unsigned char>(g_id_len);
+    ztrace_parts("Debug : zelkputsym:  ptr:", ZSpan{b->id_text, g_id_len}, ":  sym_name:'",
+                 ZSpan{name, len}, "'  type:", type, "(V:", zdigits<TK_VAR>.text, ")\n");
     rec->val = nullptr;
     rec->type = type;
     rec->kind = 0;
@@ -146,6 +178,11 @@ zelksymrec *zelkputsym(const char *name, int type) {
     ++g_made_since_collection;
     if (g_window_open && g_window_name == name) g_window_first = rec->id;
     return rec;
+}
+
+ZSpan zelk_id_text(const zelksymrec *rec) {
+    const Block *b = reinterpret_cast<const Block *>(rec);
+    return ZSpan{b->id_text, b->id_len};
 }
 
 zelksymrec *zelkgetsym(const char *name) {
@@ -173,11 +210,16 @@ void szelkinit_table() {
 
 const struct szelkinit *zelk_find_builtin(const char *name) {
     if (!name) return nullptr;
-    // Every call name is looked up here: the first letter spares most
-    // comparisons.
-    for (int i = 0; zelkarith_fncts[i].fname; ++i)
-        if (zelkarith_fncts[i].fname[0] == name[0] && std::strcmp(zelkarith_fncts[i].fname, name) == 0)
-            return &zelkarith_fncts[i];
+    // Every call name is looked up here: the rows are indexed by their
+    // first letter, which leaves a comparison or two.
+    static const std::vector<std::vector<int>> by_first = [] {
+        std::vector<std::vector<int>> rows(256);
+        for (int i = 0; zelkarith_fncts[i].fname; ++i)
+            rows[static_cast<unsigned char>(zelkarith_fncts[i].fname[0])].push_back(i);
+        return rows;
+    }();
+    for (int i : by_first[static_cast<unsigned char>(name[0])])
+        if (std::strcmp(zelkarith_fncts[i].fname, name) == 0) return &zelkarith_fncts[i];
     return nullptr;
 }
 
@@ -188,6 +230,44 @@ ZelkLaterUse zelk_later_use(const zelksymrec *rec) {
 
 void zelk_note_token_value(const zelksymrec *value) { g_token_value = value; }
 
+namespace {
+
+// The values the parser can still use, for the sweep to ask about each
+// record: a set of addresses in open addressing, so that each question is a
+// probe or two.
+class Reached {
+public:
+    Reached(zelksymrec *const *values, size_t count, const zelksymrec *more) {
+        size_t size = 16;
+        while (size < 2 * (count + 1)) size *= 2;
+        slots_.assign(size, nullptr);
+        mask_ = size - 1;
+        for (size_t i = 0; i < count; ++i) add(values[i]);
+        add(more);
+    }
+    bool has(const zelksymrec *rec) const {
+        for (size_t i = slot(rec);; i = (i + 1) & mask_) {
+            if (slots_[i] == rec) return true;
+            if (!slots_[i]) return false;
+        }
+    }
+
+private:
+    size_t slot(const zelksymrec *rec) const {
+        return (reinterpret_cast<uintptr_t>(rec) >> 4) * 0x9E3779B97F4A7C15ULL >> 20 & mask_;
+    }
+    void add(const zelksymrec *rec) {
+        if (!rec) return;
+        size_t i = slot(rec);
+        while (slots_[i] && slots_[i] != rec) i = (i + 1) & mask_;
+        slots_[i] = rec;
+    }
+    std::vector<const zelksymrec *> slots_;
+    size_t mask_;
+};
+
+}  // namespace
+
 void zelk_collect_records(zelksymrec *const *stack, size_t count) {
     // Only once as many records were made as the last collection kept, so
     // that each collection costs about what was made since the last.
@@ -195,13 +275,11 @@ void zelk_collect_records(zelksymrec *const *stack, size_t count) {
     // The stack may hold values that are no records any more (a mid-rule
     // action's value is whatever its slot held before): they are compared,
     // never followed.
-    std::vector<const zelksymrec *> reached(stack, stack + count);
-    reached.push_back(g_token_value);
-    std::sort(reached.begin(), reached.end());
+    Reached reached(stack, count, g_token_value);
     size_t kept = 0;
     for (zelksymrec *p = g_oldest; p;) {
         zelksymrec *newer = p->newer;
-        if (in_window(p) || std::binary_search(reached.begin(), reached.end(), p)) {
+        if (in_window(p) || reached.has(p)) {
             ++kept;
         } else {
             unlink_record(p);
@@ -217,6 +295,7 @@ void zelk_setname(zelksymrec *rec, const char *name) {
     char *copy = zelk_strdup(name);
     free_name(rec);
     rec->name = copy;
+    rec->namelen = copy ? std::strlen(copy) : 0;
 }
 
 void zelk_set_collection_batch(size_t records) { g_collection_batch = records; }
@@ -249,6 +328,8 @@ void zelk_free_symbol_table() {
     }
     zelk_free_value_buffers();
     g_next_id = 0;
+    g_id_text[0] = '0';
+    g_id_len = 1;
     g_token_value = nullptr;
     g_made_since_collection = 0;
     g_kept_at_collection = 0;

@@ -30,6 +30,7 @@ typedef struct szelksymrec {
     // opened, and that no comma stands outside them (symbols/values.h).
     bool plain;
     struct ZelkArgStarts *args;  // of an argument list: where its arguments begin
+    size_t namelen;              // the length of `name`
     struct szelksymrec *newer;   // the next newer record
 } zelksymrec;
 
@@ -45,6 +46,10 @@ extern struct szelkinit zelkarith_fncts[32];
 extern zelksymrec *zelksym_table;
 
 zelksymrec *zelkputsym(const char *name, int type);
+// The same for a name of `len` bytes (its text is read up to there).
+zelksymrec *zelkputsym_n(const char *name, size_t len, int type);
+// The digits of the record's serial number, as %ld prints `id`.
+struct ZSpan zelk_id_text(const zelksymrec *rec);
 // Replaces the record's name (by a copy of `name`).
 void zelk_setname(zelksymrec *rec, const char *name);
 zelksymrec *zelkgetsym(const char *name);

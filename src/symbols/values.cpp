@@ -213,6 +213,20 @@ private:
     std::string big_;
 };
 
+// What the result's own text may have copied around it rather than taking
+// over a longer operand's buffer (join).
+constexpr size_t kShortAround = 64;
+
+// Whether `rec`'s own text (the piece `base`) has room before it for the
+// pieces before `base` and after it for the others, `total` bytes in all.
+bool room_around(const zelksymrec *rec, const ZelkPiece *base, const ZelkPiece *end, size_t total) {
+    if (base->owner != rec) return false;
+    size_t after = 0;
+    for (const ZelkPiece *piece = base + 1; piece != end; ++piece) after += piece->len;
+    size_t room_back = rec->valcap - rec->valfront - rec->vallen - 1;
+    return rec->valfront >= total - base->len - after && room_back >= after;
+}
+
 void prepend(zelksymrec *rec, const Around &text) {
     reserve(rec, text.size(), 0);
     rec->val -= text.size();
@@ -221,11 +235,23 @@ void prepend(zelksymrec *rec, const Around &text) {
     std::memcpy(rec->val, text.data(), text.size());
 }
 
+// Copies the pieces in [from, to) to `out` end to end; returns the end.
+char *copy_pieces(char *out, const ZelkPiece *from, const ZelkPiece *to) {
+    for (const ZelkPiece *piece = from; piece != to; ++piece) {
+        std::memcpy(out, piece->text, piece->len);
+        out += piece->len;
+    }
+    return out;
+}
+
 void join(zelksymrec *rec, const ZelkPiece *pieces, size_t count) {
+    const ZelkPiece *end = pieces + count;
     Shape shape;
     bool plain = true;
     const ZelkPiece *base = nullptr;
-    for (const ZelkPiece *piece = pieces; piece != pieces + count; ++piece) {
+    size_t total = 0;
+    for (const ZelkPiece *piece = pieces; piece != end; ++piece) {
+        total += piece->len;
         if (piece->owner)
             plain = plain && piece->plain;
         else
@@ -235,14 +261,48 @@ void join(zelksymrec *rec, const ZelkPiece *pieces, size_t count) {
             base = piece;
     }
     plain = plain && shape.plain();
-    Around before, after;
-    for (const ZelkPiece *piece = pieces; piece != pieces + count; ++piece) {
-        if (piece == base) continue;
-        (base && piece > base ? after : before).add(*piece);
+    // The result's own text stays the base when what comes around it is
+    // short and fits in its buffer, even if an operand is longer: copying a
+    // few bytes costs less than taking the operand's buffer over and making
+    // room before it.  (Long operands are never copied this way, so a nested
+    // expression still costs time in proportion to its size.)
+    if (base && base->owner != rec) {
+        for (const ZelkPiece *piece = pieces; piece != end; ++piece) {
+            if (piece->owner == rec && piece->text == rec->val && piece->len == rec->vallen) {
+                if (total - piece->len <= kShortAround && room_around(rec, piece, end, total))
+                    base = piece;
+                break;
+            }
+        }
     }
     if (!base) {
-        set_text(rec, before.data(), before.size());
+        // Nothing stays in place: the pieces go to a new buffer, and only
+        // then is the old one (which they may lie in) freed.
+        size_t cap = std::max(total + 1, kLeastBuffer);
+        char *p = new_buffer(cap);
+        *copy_pieces(p, pieces, end) = '\0';
+        free_buffer(rec);
+        rec->val = p;
+        rec->vallen = total;
+        rec->valcap = cap;
+    } else if (base->text == rec->val && base->len == rec->vallen && room_around(rec, base, end, total)) {
+        // The result's whole text stays where it is, and the room at its
+        // ends takes the other pieces: they lie outside that room.
+        size_t front = 0;
+        for (const ZelkPiece *piece = pieces; piece != base; ++piece) front += piece->len;
+        copy_pieces(rec->val - front, pieces, base);
+        *copy_pieces(rec->val + rec->vallen, base + 1, end) = '\0';
+        rec->val -= front;
+        rec->valfront -= front;
+        rec->vallen = total;
     } else {
+        // The other pieces are copied out first: making room may move or
+        // free the buffers they lie in.
+        Around before, after;
+        for (const ZelkPiece *piece = pieces; piece != end; ++piece) {
+            if (piece == base) continue;
+            (piece > base ? after : before).add(*piece);
+        }
         if (base->owner == rec) {
             // The result's own text, or part of it, stays where it is.
             size_t from = static_cast<size_t>(base->text - rec->val);

@@ -140,6 +140,32 @@ TEST(Faults, SignalsKeepTheTraceOrStayIgnored) {
     }
 }
 
+// The trace of an earlier run is written over, not truncated first (see
+// ztrace_open): whether the run ends normally or by a signal, nothing of a
+// longer old trace is left after the new records.
+TEST(Faults, ALongerEarlierTraceLeavesNothingBehind) {
+    const std::string stale(3 << 20, '#');
+    for (int sig : {0, SIGTERM}) {
+        std::string what = sig ? strsignal(sig) : "normal end";
+        TempDir dir;
+        write_file(dir.file("t.va"), sig ? one_error_per_line(60000)
+                                         : "module res(p, n);\nelectrical p, n;\n"
+                                           "analog I(p,n) <+ V(p,n);\nendmodule\n");
+        write_file(dir.file("debug_zelk"), stale);
+        pid_t pid = start(dir.path(), {program("zelkpp"), "t.va"}, install_stubs(dir.path(), Stubs()));
+        if (sig) {
+            EXPECT_TRUE(eventually([&] { return !read_file(dir.file("_stderr")).empty(); })) << what;
+            kill(pid, sig);
+        }
+        RunResult r = wait_for(pid, dir.path());
+        EXPECT_EQ(r.status, sig ? 128 + sig : 0) << what;
+        std::string trace = read_file(dir.file("debug_zelk"));
+        ASSERT_FALSE(trace.empty()) << what;
+        EXPECT_EQ(trace.find('#'), std::string::npos) << what << ": " << trace.size() << " bytes";
+        EXPECT_EQ(trace.back(), '\n') << what;
+    }
+}
+
 // A signal that ends the run while a stage runs ends the stage too, and
 // leaves neither the status file nor the stage's unfinished output behind.
 TEST(Faults, SignalDuringAStageStopsItAndCleansUp) {

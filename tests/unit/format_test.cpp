@@ -58,11 +58,11 @@ TEST(Format, TraceBufferKeepsRecordsWhole) {
     zelktest::TempDir dir;
     std::string path = dir.file("trace");
     ASSERT_TRUE(ztrace_open(path.c_str()));
-    // Records that fill the 64 KiB buffer unevenly, one that crosses its end
-    // and one several times its size.
+    // Records that fill the buffer unevenly, one that crosses its end and
+    // one several times its size.
     std::string want;
-    std::string mid(40000, 'm');
-    std::string huge(300000, 'h');
+    std::string mid(kZelkTraceBufferSize * 5 / 8, 'm');
+    std::string huge(kZelkTraceBufferSize * 9 / 2, 'h');
     for (int i = 0; i < 5; ++i) {
         ztrace("record %d: '%s' %ld\n", i, mid.c_str(), 1000000L * i);
         want += reference("record %d: '%s' %ld\n", i, mid.c_str(), 1000000L * i);

@@ -1,6 +1,7 @@
 // Probes and calls inside expressions: V(...) and I(...), built-in
 // functions (checked against the built-in table's argument counts), analog
 // functions and text macro instances.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,9 @@ void check_builtin_count(const struct szelkinit &row, const char *name, int give
 void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
-                 ZelkCurLineNumber, "   $$=", zid(probe), ":'", ZText{zname(probe)}, "','",
-                 ZText{zval(probe)}, "'t:", ztype(probe), "(TK_V:", TK_V, ")    $2=", zid(nodes), ":'",
-                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(TK_V:", TK_V,
+                 ZelkCurLineNumber, "   $$=", zid_part(probe), ":'", zname_part(probe), "','",
+                 zval_part(probe), "'t:", ztype(probe), "(TK_V:", zdigits<TK_V>.text, ")    $2=", zid_part(nodes), ":'",
+                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(TK_V:", zdigits<TK_V>.text,
                  ")   nbarg:", nodes->nbarg, " \n");
     const char *form = nodes->nbarg == 1 ? (flow ? "I(%s)" : "V(%s)") : (flow ? "I2(%s)" : "V2(%s)");
     zelk_setval(probe, zfmt(form, ztext(nodes->val)).c_str());
@@ -45,13 +46,17 @@ void tr_exp_probe(zelksymrec *probe, zelksymrec *nodes) {
 
 void tr_exp_builtin_call(zelksymrec *call, zelksymrec *args) {
     ztrace_parts("Debug :***  TK_FNCT (exp) START   LineNumber:", ZelkCurLineNumber, "   $1:'",
-                 ZText{zname(call)}, "','", ZText{zval_cut(call).c_str()}, "' t:", ztype(call), "(F:",
-                 TK_FNCT, ",AF:", TK_ANALFUNC, ") na:", args->nbarg, "  $2:'", ZText{zname(args)},
-                 "','", ZText{zval_cut(args).c_str()}, "' t:", ztype(args), " \n");
+                 zname_part(call), "','", zval_cut_part(call), "' t:", ztype(call), "(F:",
+                 zdigits<TK_FNCT>.text, ",AF:", zdigits<TK_ANALFUNC>.text, ") na:", args->nbarg, "  $2:'", zname_part(args),
+                 "','", zval_cut_part(args), "' t:", ztype(args), " \n");
     const struct szelkinit *row = zelk_find_builtin(call->name);
     const char *rname = row ? row->rname : zval(call);
     if (row) check_builtin_count(*row, call->name, args->nbarg, call->name, zname(args));
-    zelk_joinval(call, {zelk_piece(rname), zelk_piece("("), zelk_piece_taken(args), zelk_piece(")")});
+    // The call's record already holds the C name (from the scanner) and
+    // then grows in place.
+    bool holds_name = call->val && std::strcmp(call->val, rname) == 0;
+    zelk_joinval(call, {holds_name ? zelk_piece_extended(call) : zelk_piece(rname), zelk_piece("("),
+                        zelk_piece_taken(args), zelk_piece(")")});
     call->type = TK_FNCT;
 }
 

@@ -16,13 +16,13 @@
 #include "translate/emit.h"
 
 void tr_exp_literal(zelksymrec *lit, const char *token_name) {
-    ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", ZText{zname(lit)}, "','",
-                 ZText{zval(lit)}, "',", ztype(lit), ")  \n");
-    zelk_setval(lit, lit->name);
+    ztrace_parts("\n=>  ", ZText{token_name}, "   $1(name,value,type)=('", zname_part(lit), "','",
+                 zval_part(lit), "',", ztype(lit), ")  \n");
+    zelk_setval_n(lit, lit->name, lit->namelen);
 }
 
 void tr_exp_variable(zelksymrec *var) {
-    ztrace_parts("\n=>  TK_VAR   $1(name,value,type)=('", ZText{zname(var)}, "','", ZText{zval(var)},
+    ztrace_parts("\n=>  TK_VAR   $1(name,value,type)=('", zname_part(var), "','", zval_part(var),
                  "',", ztype(var), ")  \n");
     // Output arguments of the analog function being defined are pointers.
     bool pointer = false;
@@ -33,7 +33,7 @@ void tr_exp_variable(zelksymrec *var) {
     if (pointer)
         zelk_setval(var, zfmt("*%s", var->name).c_str());
     else
-        zelk_setval(var, var->name);
+        zelk_setval_n(var, var->name, var->namelen);
     var->type = TK_VAR;
 }
 
@@ -51,9 +51,9 @@ void tr_exp_conditional(zelksymrec *cond, zelksymrec *then_value, zelksymrec *el
 
 void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
     ztrace_parts("DEbug :***  exp   '", ZText{op}, "'   LineNumber:", ZelkCurLineNumber, "     $1:",
-                 zid(left), ":'", ZText{zname(left)}, "''", ZText{zval_cut(left).c_str()}, "' type:",
-                 ztype(left), "(Var:", TK_VAR, ")  $3:", zid(right), ":'", ZText{zname(right)}, "' '",
-                 ZText{zval_cut(right).c_str()}, "' type:", ztype(right), "(Var:", TK_VAR, ")  \n");
+                 zid_part(left), ":'", zname_part(left), "''", zval_cut_part(left), "' type:",
+                 ztype(left), "(Var:", zdigits<TK_VAR>.text, ")  $3:", zid_part(right), ":'", zname_part(right), "' '",
+                 zval_cut_part(right), "' type:", ztype(right), "(Var:", zdigits<TK_VAR>.text, ")  \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     // "&&" keeps the kind of its left operand; the others are compounds.
     if (op[0] != '&') left->type = TK_NEW_EXEC;
@@ -62,20 +62,21 @@ void tr_exp_relation(zelksymrec *left, const char *op, zelksymrec *right) {
 void tr_exp_arithmetic(zelksymrec *left, const char *op, zelksymrec *right) {
     // The left operand's text is not repeated here: in a long chain
     // (a+b+c+...) it would make the trace grow with the square of its length.
-    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid(left), "='", ZText{zname(left)}, "' $3='",
-                 ZText{zname(right)}, "',", ZText{zval_cut(right).c_str()}, "' \n");
+    ztrace_parts("\n=>  '", ZText{op}, "'  $1:", zid_part(left), "='", zname_part(left), "' $3='",
+                 zname_part(right), "',", zval_cut_part(right), "' \n");
     zelk_joinval(left, {zelk_piece_extended(left), zelk_piece(op), zelk_piece_taken(right)});
     left->type = TK_NEW_EXEC;
 }
 
 zelksymrec *tr_exp_negation(zelksymrec *before, zelksymrec *operand) {
-    ztrace("\n=> OP:'NEG'   $2:%ld='%s',%s',t:%d   $$:%ld='%s',%s',t:%d \n", zid(operand),
-           zname(operand), zval_cut(operand).c_str(), ztype(operand), zid(before), zname(before),
-           zval_cut(before).c_str(), ztype(before));
+    ztrace_parts("\n=> OP:'NEG'   $2:", zid_part(operand), "='", zname_part(operand), "',",
+                 zval_cut_part(operand), "',t:", ztype(operand), "   $$:", zid_part(before), "='",
+                 zname_part(before), "',", zval_cut_part(before), "',t:", ztype(before), " \n");
     zelk_joinval(operand, {zelk_piece("-"), zelk_piece_of(operand)});
     operand->type = TK_NEW_EXEC;
-    ztrace("=> OP:'NEG'    $$:%ld:'%s','%s' $2:%ld::'%s','%s')\n", zid(operand), zname(operand),
-           zval_cut(operand).c_str(), zid(operand), zname(operand), zval_cut(operand).c_str());
+    ztrace_parts("=> OP:'NEG'    $$:", zid_part(operand), ":'", zname_part(operand), "','",
+                 zval_cut_part(operand), "' $2:", zid_part(operand), "::'", zname_part(operand), "','",
+                 zval_cut_part(operand), "')\n");
     return operand;
 }
 
@@ -88,8 +89,8 @@ void tr_exp_power(zelksymrec *base, zelksymrec *exponent) {
 }
 
 zelksymrec *tr_exp_parenthesis(zelksymrec *inner) {
-    ztrace_parts("\n=>  '(...)'  $2:", zid(inner), "='", ZText{zname(inner)}, "',",
-                 ZText{zval_cut(inner).c_str()}, "',t:", ztype(inner), " \n");
+    ztrace_parts("\n=>  '(...)'  $2:", zid_part(inner), "='", zname_part(inner), "',",
+                 zval_cut_part(inner), "',t:", ztype(inner), " \n");
     // A variable-kind text that reads as a number stays bare.
     bool bare = inner->type == TK_VAR && (zelkIsInteg(inner->val) || zelkIsFloat(inner->val));
     if (!bare) zelk_joinval(inner, {zelk_piece("("), zelk_piece_of(inner), zelk_piece(")")});

@@ -26,10 +26,10 @@ std::string commas_to_underscores(const char *text) {
 // its pointer.
 void assign(const char *what, zelksymrec *target, zelksymrec *value) {
     ztrace_parts("*** ", ZText{what}, "   START  TK_VAR '=' LineNumber:", ZelkCurLineNumber,
-                 "  $$:", zid(target), "  $1:", zid(target), ":", ZText{zname(target)}, ",",
-                 ZText{zval(target)}, " type:", ztype(target), "(Var:", TK_VAR, ")  $3:", zid(value),
-                 ":", ZText{zname(value)}, ",", ZText{zval(value)}, " type:", ztype(value), "(Var:",
-                 TK_VAR, ")  \n");
+                 "  $$:", zid_part(target), "  $1:", zid_part(target), ":", zname_part(target), ",",
+                 zval_part(target), " type:", ztype(target), "(Var:", zdigits<TK_VAR>.text, ")  $3:", zid_part(value),
+                 ":", zname_part(value), ",", zval_part(value), " type:", ztype(value), "(Var:",
+                 zdigits<TK_VAR>.text, ")  \n");
     if (ZelkAnalogFuncOn) {
         int arg = zelk_find_function_arg(ZelkNbAnalogFunc - 1, target->name);
         if (arg >= 0 && zelk_current_function()->FuncArg[arg].isptr) {
@@ -43,15 +43,17 @@ void assign(const char *what, zelksymrec *target, zelksymrec *value) {
 }  // namespace
 
 void tr_branchs_one(zelksymrec *node) {
-    ztrace("DEbug :***  branchs  $1:%ld:'%s','%s'  \n", zid(node), zname(node), zval(node));
+    ztrace_parts("DEbug :***  branchs  $1:", zid_part(node), ":'", zname_part(node), "','",
+                 zval_part(node), "'  \n");
     if (!node->val) zelk_setval(node, node->name);
     node->nbarg = 1;
 }
 
 void tr_branchs_two(zelksymrec *first, zelksymrec *second) {
-    ztrace_parts("DEbug :***  branchs  $1:", zid(first), ":'", ZText{zname(first)}, "'  $3:",
-                 zid(second), ":'", ZText{zname(second)}, "'  \n");
-    zelk_setval(first, zfmt("%s,%s", first->name, second->name).c_str());
+    ztrace_parts("DEbug :***  branchs  $1:", zid_part(first), ":'", zname_part(first), "'  $3:",
+                 zid_part(second), ":'", zname_part(second), "'  \n");
+    zelk_joinval(first, {zelk_piece(first->name, first->namelen), zelk_piece(",", 1),
+                         zelk_piece(second->name, second->namelen)});
     first->nbarg = 2;
 }
 
@@ -66,10 +68,10 @@ void tr_for_assignment(zelksymrec *target, zelksymrec *value) {
 void tr_contribution(zelksymrec *probe, zelksymrec *nodes, zelksymrec *value) {
     bool flow = probe->type == TK_I;
     ztrace_parts("Debug :*** NO return   ", ZText{flow ? "TK_I" : "TK_V"}, "   START   LineNumber:",
-                 ZelkCurLineNumber, "   $$:", zid(probe), "  $2:", zid(nodes), "  $2='",
-                 ZText{zname(nodes)}, "','", ZText{zval(nodes)}, "'t:", ztype(nodes), "(Fnct:",
-                 TK_FNCT, ")    $5='", ZText{zname(value)}, "','", ZText{zval(value)}, "'t:",
-                 ztype(value), "(V:", TK_VAR, ")  nbarg:", nodes->nbarg, " \n");
+                 ZelkCurLineNumber, "   $$:", zid_part(probe), "  $2:", zid_part(nodes), "  $2='",
+                 zname_part(nodes), "','", zval_part(nodes), "'t:", ztype(nodes), "(Fnct:",
+                 zdigits<TK_FNCT>.text, ")    $5='", zname_part(value), "','", zval_part(value), "'t:",
+                 ztype(value), "(V:", zdigits<TK_VAR>.text, ")  nbarg:", nodes->nbarg, " \n");
     std::string key;
     std::string written;
     if (nodes->nbarg != 1) {

@@ -14,16 +14,16 @@
 
 void tr_params_first(zelksymrec *arg) {
     arg->nbarg = 1;
-    ztrace_parts("DEbug :***  params  $$:", zid(arg), "  $1:", zid(arg), "  NbArg:", arg->nbarg,
-                 "  ARG[", arg->nbarg, "]:'", ZText{zval_cut(arg).c_str()}, "' ARG_typ:", ztype(arg),
-                 "(Var:", TK_VAR, ")\n");
+    ztrace_parts("DEbug :***  params  $$:", zid_part(arg), "  $1:", zid_part(arg), "  NbArg:", arg->nbarg,
+                 "  ARG[", arg->nbarg, "]:'", zval_cut_part(arg), "' ARG_typ:", ztype(arg),
+                 "(Var:", zdigits<TK_VAR>.text, ")\n");
 }
 
 void tr_params_next(zelksymrec *list, zelksymrec *arg) {
     list->nbarg += 1;
-    ztrace_parts("DEbug :***  params  $$:", zid(list), "  $3:", zid(arg), "  NbArg:", list->nbarg,
-                 "  ARG[", list->nbarg, "]:'", ZText{zval_cut(arg).c_str()}, "' ARG_typ:", ztype(arg),
-                 "(Var:", TK_VAR, ")\n");
+    ztrace_parts("DEbug :***  params  $$:", zid_part(list), "  $3:", zid_part(arg), "  NbArg:", list->nbarg,
+                 "  ARG[", list->nbarg, "]:'", zval_cut_part(arg), "' ARG_typ:", ztype(arg),
+                 "(Var:", zdigits<TK_VAR>.text, ")\n");
     zelk_append_argument(list, arg);
 }
 

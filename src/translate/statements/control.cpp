@@ -71,63 +71,65 @@ void label_text(zelksymrec *label) {
 }  // namespace
 
 void tr_if_open(zelksymrec *cond) {
-    ztrace("Debug:***  START   IF (EXP) exp ;    LineNumber:%d  $2:'%s':'%s,type:%d  \n",
-           ZelkCurLineNumber, zname(cond), zval(cond), ztype(cond));
+    ztrace_parts("Debug:***  START   IF (EXP) exp ;    LineNumber:", ZelkCurLineNumber, "  $2:'",
+                 zname_part(cond), "':'", zval_part(cond), ",type:", ztype(cond), "  \n");
     open_statement();
-    zout("%*cif (%s) ", ZelkPrintLevel, ' ', zval(cond));
+    zout_parts(zout_indent(), "if (", zval_part(cond), ") ");
     ZelkPrintLevel += 3;
 }
 
 void tr_else_open(zelksymrec *then_part) {
-    ztrace("Debug:***  START   ELSE    LineNumber:%d  $1:%ld  \n", ZelkCurLineNumber, zid(then_part));
+    ztrace_parts("Debug:***  START   ELSE    LineNumber:", ZelkCurLineNumber, "  $1:",
+                 zid_part(then_part), "  \n");
     zout_line_break();
     ZelkPrintLevel -= 1;
-    zout("%*celse ", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "else ");
     ZelkPrintLevel += 1;
 }
 
 void tr_if_else_end(zelksymrec *then_part, zelksymrec *else_part) {
-    ztrace("Debug:***  END   IF ELSE    LineNumber:%d  $1:%ld  $4:%ld  \n", ZelkCurLineNumber,
-           zid(then_part), zid(else_part));
+    ztrace_parts("Debug:***  END   IF ELSE    LineNumber:", ZelkCurLineNumber, "  $1:",
+                 zid_part(then_part), "  $4:", zid_part(else_part), "  \n");
 }
 
 void tr_if_then_end(zelksymrec *then_part) {
-    ztrace("Debug:***  END   IF THEN    LineNumber:%d  $1:%ld  \n", ZelkCurLineNumber, zid(then_part));
+    ztrace_parts("Debug:***  END   IF THEN    LineNumber:", ZelkCurLineNumber, "  $1:",
+                 zid_part(then_part), "  \n");
 }
 
 void tr_if_close(zelksymrec *cond) {
-    ztrace("Debug:***  END   IF (EXP)    LineNumber:%d  $2:'%s'  \n", ZelkCurLineNumber, zval(cond));
+    ztrace_parts("Debug:***  END   IF (EXP)    LineNumber:", ZelkCurLineNumber, "  $2:'",
+                 zval_part(cond), "'  \n");
     ZelkPrintLevel -= 3;
 }
 
 void tr_for_open() {
-    ztrace("Debug:***  START   FOR    LineNumber:%d  \n", ZelkCurLineNumber);
+    ztrace_parts("Debug:***  START   FOR    LineNumber:", ZelkCurLineNumber, "  \n");
     open_statement();
-    zout("%*cfor( ", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "for( ");
     ZelkPrintLevel += 3;
 }
 
 void tr_for_init(zelksymrec *assignment) {
-    ztrace("Debug:***  FOR  INIT    LineNumber:%d  $3:'%s','%s'  \n", ZelkCurLineNumber,
-           zname(assignment), zval(assignment));
-    zout("%s=%s ; ", zname(assignment), zval(assignment));
+    ztrace_parts("Debug:***  FOR  INIT    LineNumber:", ZelkCurLineNumber, "  $3:'",
+                 zname_part(assignment), "','", zval_part(assignment), "'  \n");
+    zout_parts(zname_part(assignment), "=", zval_part(assignment), " ; ");
 }
 
 void tr_for_condition(zelksymrec *cond) {
-    ztrace("Debug:***  FOR  CONDITION    LineNumber:%d  $6:'%s','%s'  \n", ZelkCurLineNumber,
-           zname(cond), zval(cond));
-    zout("%s; ", zval(cond));
+    ztrace_parts("Debug:***  FOR  CONDITION    LineNumber:", ZelkCurLineNumber, "  $6:'",
+                 zname_part(cond), "','", zval_part(cond), "'  \n");
+    zout_parts(zval_part(cond), "; ");
 }
 
 void tr_for_step(zelksymrec *assignment) {
-    ztrace("Debug:***  FOR  STEP    LineNumber:%d  $9:'%s','%s'  \n", ZelkCurLineNumber,
-           zname(assignment), zval(assignment));
-    zout("%s=%s ", zname(assignment), zval(assignment));
-    zout_text(")");
+    ztrace_parts("Debug:***  FOR  STEP    LineNumber:", ZelkCurLineNumber, "  $9:'",
+                 zname_part(assignment), "','", zval_part(assignment), "'  \n");
+    zout_parts(zname_part(assignment), "=", zval_part(assignment), " )");
 }
 
 void tr_for_close() {
-    ztrace("Debug:***  END   FOR    LineNumber:%d  \n", ZelkCurLineNumber);
+    ztrace_parts("Debug:***  END   FOR    LineNumber:", ZelkCurLineNumber, "  \n");
     ZelkPrintLevel -= 3;
 }
 

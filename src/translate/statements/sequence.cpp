@@ -13,8 +13,8 @@
 
 void tr_simple_statement(zelksymrec *statement) {
     ztrace_parts("Debug:*** NEW_EXEC (linexp):  START   LineNumber:", ZelkCurLineNumber, "   n:",
-                 ZText{zname(statement)}, "  v:", ZText{zval(statement)}, " type:", ztype(statement),
-                 "(V:", TK_VAR, ",F:", TK_FNCT, ", AF:", TK_ANALFUNC, ")  \n");
+                 zname_part(statement), "  v:", zval_part(statement), " type:", ztype(statement),
+                 "(V:", zdigits<TK_VAR>.text, ",F:", zdigits<TK_FNCT>.text, ", AF:", zdigits<TK_ANALFUNC>.text, ")  \n");
     zout_line_marker();
     zelk_write_pending_function_header();
     zout_line_break();
@@ -23,27 +23,27 @@ void tr_simple_statement(zelksymrec *statement) {
             const ZelkAnalFuncRec *f = zelk_current_function();
             // Assigning to the function's own name returns from it.
             if (ZelkAnalogFuncOn == 1 && f && std::strcmp(statement->name, f->name) == 0)
-                zout("%*creturn ( %s ) ; ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), "return ( ", zval_part(statement), " ) ; ");
             else
-                zout("%*c%s=%s ; ", ZelkPrintLevel, ' ', zname(statement), zval(statement));
+                zout_parts(zout_indent(), zname_part(statement), "=", zval_part(statement), " ; ");
             break;
         }
         case TK_FNCT:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+            zout_parts(zout_indent(), zval_part(statement), "; ");
             if (std::strcmp(zname(statement), "strobe") == 0) {
                 zout_line_break();
-                zout("%*cprintf(\"\\n\");", ZelkPrintLevel, ' ');
+                zout_parts(zout_indent(), "printf(\"\\n\");");
             }
             break;
         case TK_ANALFUNC:
             // A macro instance carries its own semicolons.
             if (zelk_find_macro(statement->name) >= 0)
-                zout("%*c%s ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), zval_part(statement), " ");
             else
-                zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+                zout_parts(zout_indent(), zval_part(statement), "; ");
             break;
         default:
-            zout("%*c%s; ", ZelkPrintLevel, ' ', zval(statement));
+            zout_parts(zout_indent(), zval_part(statement), "; ");
             break;
     }
 }
@@ -67,17 +67,17 @@ void tr_named_block_close(zelksymrec *name, zelksymrec *body) {
 }
 
 void tr_block_open() {
-    ztrace("Debug:***  START  BEGIN  END  LineNumber:%d  \n", ZelkCurLineNumber);
+    ztrace_parts("Debug:***  START  BEGIN  END  LineNumber:", ZelkCurLineNumber, "  \n");
     zelk_write_pending_function_header();
     zout_line_break();
-    zout("%*c{ /* Begin */", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "{ /* Begin */");
 }
 
 void tr_block_close(zelksymrec *body) {
-    ztrace("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:%d   $3:%ld  '%s'='%s'  \n",
-           ZelkCurLineNumber, zid(body), zname(body), zval(body));
+    ztrace_parts("Debug:***  STOP BEGIN  END :LEV 0: nlinexps  LineNumber:", ZelkCurLineNumber,
+                 "   $3:", zid_part(body), "  '", zname_part(body), "'='", zval_part(body), "'  \n");
     zout_line_break();
-    zout("%*c} /* End of Begin */ ", ZelkPrintLevel, ' ');
+    zout_parts(zout_indent(), "} /* End of Begin */ ");
 }
 
 void tr_error_line(ZelkRecovery level) {
