@@ -96,8 +96,8 @@ void zformat_number_text(ZNumberText &slot, long value) {
 
 namespace {
 
-// One conversion specification, as read from the format.
-struct Spec {
+// One conversion, as read from the format.
+struct Conversion {
     const char *start;  // its '%'
     const char *stop;   // one past its conversion character
     bool left = false;  // '-'
@@ -113,14 +113,14 @@ struct Spec {
 };
 
 // The width to pad to (a negative '*' argument means '-').
-size_t pad_width(const Spec &s, bool &left) {
+size_t pad_width(const Conversion &s, bool &left) {
     left = s.left;
     if (s.width >= 0) return static_cast<size_t>(s.width);
     left = true;
     return s.width == INT_MIN ? static_cast<size_t>(INT_MAX) + 1 : static_cast<size_t>(-s.width);
 }
 
-__attribute__((noinline)) void put_padded_slow(ZSink &out, const Spec &s, const char *text,
+__attribute__((noinline)) void put_padded_slow(ZSink &out, const Conversion &s, const char *text,
                                                 size_t len) {
     bool left;
     size_t width = pad_width(s, left);
@@ -129,7 +129,7 @@ __attribute__((noinline)) void put_padded_slow(ZSink &out, const Spec &s, const 
     if (left && width > len) out.fill(' ', width - len);
 }
 
-inline void put_padded(ZSink &out, const Spec &s, const char *text, size_t len) {
+inline void put_padded(ZSink &out, const Conversion &s, const char *text, size_t len) {
     if (s.width == 0)
         out.put(text, len);
     else
@@ -138,14 +138,14 @@ inline void put_padded(ZSink &out, const Spec &s, const char *text, size_t len) 
 
 // snprintf for one conversion whose argument has already been fetched.
 template <class T>
-void put_by_snprintf(ZSink &out, const Spec &s, T value) {
-    std::string spec(s.start, s.stop);
+void put_by_snprintf(ZSink &out, const Conversion &s, T value) {
+    std::string conv(s.start, s.stop);
     auto print = [&](char *buf, size_t size) {
         if (s.star_width && s.star_precision)
-            return std::snprintf(buf, size, spec.c_str(), s.width, s.precision, value);
-        if (s.star_width) return std::snprintf(buf, size, spec.c_str(), s.width, value);
-        if (s.star_precision) return std::snprintf(buf, size, spec.c_str(), s.precision, value);
-        return std::snprintf(buf, size, spec.c_str(), value);
+            return std::snprintf(buf, size, conv.c_str(), s.width, s.precision, value);
+        if (s.star_width) return std::snprintf(buf, size, conv.c_str(), s.width, value);
+        if (s.star_precision) return std::snprintf(buf, size, conv.c_str(), s.precision, value);
+        return std::snprintf(buf, size, conv.c_str(), value);
     };
     char small[128];
     int n = print(small, sizeof small);
@@ -159,7 +159,7 @@ void put_by_snprintf(ZSink &out, const Spec &s, T value) {
     out.put(big.data(), static_cast<size_t>(n));
 }
 
-long long signed_argument(const Spec &s, va_list &ap) {
+long long signed_argument(const Conversion &s, va_list &ap) {
     switch (s.length) {
     case 'l': return va_arg(ap, long);
     case 'q': return va_arg(ap, long long);
@@ -172,7 +172,7 @@ long long signed_argument(const Spec &s, va_list &ap) {
     }
 }
 
-unsigned long long unsigned_argument(const Spec &s, va_list &ap) {
+unsigned long long unsigned_argument(const Conversion &s, va_list &ap) {
     switch (s.length) {
     case 'l': return va_arg(ap, unsigned long);
     case 'q': return va_arg(ap, unsigned long long);
@@ -185,7 +185,7 @@ unsigned long long unsigned_argument(const Spec &s, va_list &ap) {
     }
 }
 
-void put_integer(ZSink &out, const Spec &s, va_list &ap) {
+void put_integer(ZSink &out, const Conversion &s, va_list &ap) {
     bool is_signed = s.conversion == 'd' || s.conversion == 'i';
     if (s.other_flags || s.precision >= 0) {
         // Signs, zero padding, alternate forms and precisions: rare enough
@@ -226,9 +226,9 @@ void put_integer(ZSink &out, const Spec &s, va_list &ap) {
     put_padded(out, s, digits, n);
 }
 
-// Reads the specification that begins at `p` (its '%').  Returns false at a
+// Reads the conversion that begins at `p` (its '%').  Returns false at a
 // format that ends inside it.
-bool read_spec(const char *p, Spec &s) {
+bool read_conversion(const char *p, Conversion &s) {
     s.start = p++;
     for (;; ++p) {
         if (*p == '-')
@@ -266,14 +266,14 @@ bool read_spec(const char *p, Spec &s) {
     if (*p == '\0') return false;
     s.conversion = *p;
     s.stop = p + 1;
-    bool plain_spec = !s.other_flags && !s.star_precision && s.precision < 0;
-    s.common = plain_spec && ((s.length == 0 && (*p == 's' || *p == 'c' || *p == 'd' || *p == 'i')) ||
+    bool plain = !s.other_flags && !s.star_precision && s.precision < 0;
+    s.common = plain && ((s.length == 0 && (*p == 's' || *p == 'c' || *p == 'd' || *p == 'i')) ||
                               (s.length == 'l' && (*p == 'd' || *p == 'i')));
     return true;
 }
 
 // Every conversion.
-__attribute__((noinline)) void put_any(ZSink &out, const Spec &s, va_list &ap) {
+__attribute__((noinline)) void put_any(ZSink &out, const Conversion &s, va_list &ap) {
     switch (s.conversion) {
     case 's': {
         if (s.length == 'l' || s.other_flags) {
@@ -324,7 +324,7 @@ __attribute__((noinline)) void put_any(ZSink &out, const Spec &s, va_list &ap) {
 }
 
 // The common conversions on their short path, the others through put_any.
-inline void put_conversion(ZSink &out, const Spec &s, va_list &ap) {
+inline void put_conversion(ZSink &out, const Conversion &s, va_list &ap) {
     if (!s.common) {
         put_any(out, s, ap);
     } else if (s.conversion == 's') {
@@ -352,8 +352,8 @@ inline void put_conversion(ZSink &out, const Spec &s, va_list &ap) {
 struct Piece {
     const char *literal;
     size_t literal_len;
-    bool has_spec;
-    Spec spec;
+    bool has_conversion;
+    Conversion conv;
 };
 typedef std::vector<Piece> Plan;
 
@@ -361,15 +361,15 @@ Plan make_plan(const char *fmt) {
     Plan plan;
     const char *p = fmt;
     for (;;) {
-        Piece piece{p, 0, false, Spec()};
+        Piece piece{p, 0, false, Conversion()};
         while (*p != '\0' && *p != '%') ++p;
         piece.literal_len = static_cast<size_t>(p - piece.literal);
         if (*p != '\0') {
-            if (read_spec(p, piece.spec)) {
-                piece.has_spec = true;
-                p = piece.spec.stop;
+            if (read_conversion(p, piece.conv)) {
+                piece.has_conversion = true;
+                p = piece.conv.stop;
             } else {
-                // A format ending inside a specification: printed as it stands.
+                // A format ending inside a conversion: printed as it stands.
                 piece.literal_len += std::strlen(p);
                 p += std::strlen(p);
             }
@@ -406,14 +406,14 @@ void zformat(ZSink &out, const char *fmt, va_list ap_in) {
     va_copy(ap, ap_in);
     for (const Piece &piece : plan_of(fmt)) {
         out.put(piece.literal, piece.literal_len);
-        if (!piece.has_spec) continue;
-        if (piece.spec.star_width || piece.spec.star_precision) {
-            Spec s = piece.spec;
+        if (!piece.has_conversion) continue;
+        if (piece.conv.star_width || piece.conv.star_precision) {
+            Conversion s = piece.conv;
             if (s.star_width) s.width = va_arg(ap, int);
             if (s.star_precision) s.precision = va_arg(ap, int);
             put_conversion(out, s, ap);
         } else {
-            put_conversion(out, piece.spec, ap);
+            put_conversion(out, piece.conv, ap);
         }
     }
     va_end(ap);

@@ -900,13 +900,13 @@ private:
                 out += c;
                 continue;
             }
-            std::string conv_spec = "%";
+            std::string flags_and_width = "%";
             ++i;
-            while (i + 1 < in.size() && std::string("-+ #0").find(in[i]) != std::string::npos) conv_spec += in[i++];
-            while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) conv_spec += in[i++];
+            while (i + 1 < in.size() && std::string("-+ #0").find(in[i]) != std::string::npos) flags_and_width += in[i++];
+            while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) flags_and_width += in[i++];
             if (i + 1 < in.size() && in[i] == '.') {
-                conv_spec += in[i++];
-                while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) conv_spec += in[i++];
+                flags_and_width += in[i++];
+                while (i + 1 < in.size() && std::isdigit(static_cast<unsigned char>(in[i]))) flags_and_width += in[i++];
             }
             // Length modifiers are dropped: the argument is converted instead.
             // A lone "h" is the hexadecimal conversion of Verilog-A.
@@ -930,7 +930,7 @@ private:
             }
             if (std::string("diouxXceEfFgGaAs").find(conv) == std::string::npos)
                 throw Error(e.loc, std::string("the $strobe conversion '%") + in[i] + "' is not supported");
-            out += conv_spec + conv;
+            out += flags_and_width + conv;
             convs += conv;
         }
         out += "\"";
