@@ -4,7 +4,7 @@ against the C preprocessor.
 
     shapes.py ZELKPP [--shape NAME ...] [--depth D] [--statements S]
               [--scale K] [--no-instructions] [--cpp-units N] [--no-cpp]
-              [--no-shapes] [--reps R] [--keep DIR]
+              [--no-shapes] [--reps R] [--new-files] [--keep DIR]
 
 For every shape of gen_model.py the translator runs on size N and size 2N:
 the nested shapes hold S statements (default 64) nested N and 2N deep
@@ -25,7 +25,8 @@ Then the 64,000-unit "statements" model (--cpp-units) is translated, and
 `cpp` runs on the generated file as the driver runs it: the CPU time (user +
 system) of each, the fastest and the median of R runs (default 7) taken in
 turns, and the ratio of the fastest runs zelkpp / cpp, whose goal is at
-most 1.
+most 1.  Each run replaces the files of the run before, as a user's run
+does; with --new-files each writes new ones, as a first run does.
 
 The stages that zelkpp starts itself are stubs that exit 0 at once, so that
 each measure covers the translation alone.
@@ -184,6 +185,12 @@ def against_cpp(program, a, env, workdir):
     for _ in range(a.reps):
         # Taking turns, each in the state the other left: the translator
         # replaces the trace of the run before, as a user's run does.
+        # With --new-files, each writes into files of its own instead, as a
+        # first run in a directory does.
+        if a.new_files:
+            for old in ("debug_zelk", "m.va.vacpp", "_cpp_out"):
+                if os.path.exists(os.path.join(d, old)):
+                    os.remove(os.path.join(d, old))
         zelk.append(translate(program, d, env)[0])
         # cpp as the driver runs it (its output to a file), without the shell.
         with open(os.path.join(d, "_cpp_out"), "w") as out:
@@ -224,6 +231,8 @@ def main():
     ap.add_argument("--no-cpp", action="store_true")
     ap.add_argument("--no-shapes", action="store_true", help="only the comparison with cpp")
     ap.add_argument("--reps", type=int, default=7)
+    ap.add_argument("--new-files", action="store_true",
+                    help="against cpp, each run writes new files instead of replacing the last run's")
     ap.add_argument("--keep", help="work in this directory and keep it")
     a = ap.parse_args()
     program = os.path.abspath(a.zelkpp)

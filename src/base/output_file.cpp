@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@ struct OutputFile {
     int fd;
     int error;  // errno of the first failure, 0 while there was none
     std::string path;
+    std::unique_ptr<char[]> buffer;
 };
 
 std::map<FILE *, OutputFile *> g_files;
@@ -46,10 +48,10 @@ int close_out(void *cookie) {
 
 }  // namespace
 
-FILE *zelk_output_open(const char *path) {
+FILE *zelk_output_open(const char *path, size_t buffer_size) {
     int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
-    OutputFile *f = new OutputFile{fd, 0, path};
+    OutputFile *f = new OutputFile{fd, 0, path, std::unique_ptr<char[]>(new char[buffer_size])};
     cookie_io_functions_t io = {nullptr, write_out, nullptr, close_out};
     FILE *stream = fopencookie(f, "w", io);
     if (!stream) {
@@ -59,6 +61,7 @@ FILE *zelk_output_open(const char *path) {
         errno = err;
         return nullptr;
     }
+    std::setvbuf(stream, f->buffer.get(), _IOFBF, buffer_size);
     g_files[stream] = f;
     return stream;
 }

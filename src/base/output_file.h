@@ -7,9 +7,11 @@
 
 #include <cstdio>
 
-// Creates (truncates) `path` for writing, as fopen(path, "w") would; null,
-// with errno set, when it cannot be created.
-FILE *zelk_output_open(const char *path);
+// Creates (truncates) `path` for writing, as fopen(path, "w") would, with a
+// buffer of `buffer_size` bytes (the stream's default is 8 KiB, where the
+// side files of a large model take megabytes); null, with errno set, when
+// it cannot be created.
+FILE *zelk_output_open(const char *path, size_t buffer_size = 64 * 1024);
 
 // Writes out what is buffered and closes the stream.  False when a write,
 // the flush or the close failed; the file and the reason are then reported

@@ -183,15 +183,13 @@ bool open_translation_files(const char *input) {
     }
     std::string out_name = std::string(input) + ".vacpp";
     ZelkOutCppFileName = zelk_strdup(out_name.c_str());
-    yyout = zelk_output_open(out_name.c_str());
+    // A buffer of the trace's size: the generated file is the second
+    // largest output.
+    yyout = zelk_output_open(out_name.c_str(), kZelkTraceBufferSize);
     if (!yyout) {
         zelk_open_error(false, out_name.c_str());
         return false;
     }
-    // A buffer of the trace's size rather than the stream's default (a
-    // page): the generated file is the second largest output.
-    static char buffer[kZelkTraceBufferSize];
-    std::setvbuf(yyout, buffer, _IOFBF, sizeof buffer);
     return true;
 }
 
