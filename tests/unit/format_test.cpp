@@ -39,7 +39,7 @@ TEST(Format, ConversionsAsPrintfWritesThem) {
     expect_as_printf("plain text, no conversion");
     expect_as_printf("%s|%s|%s", "abc", "", null_text);
     expect_as_printf("'%-20s'%20s'%-3s'", "name", "right", "longer than 3");
-    expect_as_printf("%.3s|%.*s|%.*s|%.2s|%.7s", "abcdef", 2, "xyz", -1, "all", null_text, null_text);
+    expect_as_printf("%.3s|%.*s|%.*s|%.2s|%.6s", "abcdef", 2, "xyz", -1, "all", null_text, null_text);
     expect_as_printf("[%*c][%*c][%c][%-4c]", 5, 'a', -3, 'b', 'c', 'd');
     expect_as_printf("%d %d %d %i", 0, -1, INT_MIN, INT_MAX);
     expect_as_printf("%ld %ld %lu %lld %llu", LONG_MIN, LONG_MAX, ULONG_MAX, LLONG_MIN, ULLONG_MAX);
