@@ -62,11 +62,7 @@ void write_front(size_t n) {
 // The file ends where this run's trace ends.
 void cut_file() { (void)::ftruncate(g_file.fd, g_written); }
 
-void flush_at_exit() {
-    if (!DebugFile) return;
-    ztrace_flush();
-    cut_file();
-}
+void flush_at_exit() { ztrace_flush_and_cut(); }
 
 // Runs in a signal handler: only write(2) and ftruncate(2) here.  The
 // buffer's flushes keep signals out while they write, so this never writes
@@ -102,8 +98,9 @@ void install_hooks() {
 // program: writing over the pages of the last run's trace, which the system
 // still caches, costs the kernel a copy, where truncating first makes it
 // free all those pages and then find new ones (a third of the run's time on
-// the largest models).  Until then the file may hold the earlier trace's
-// bytes after the new ones.
+// the largest models).  It is cut too once the translation is over, before
+// the stages run.  Until then the file may hold the earlier trace's bytes
+// after the new ones: only a SIGKILL during the translation leaves them.
 bool ztrace_open(const char *path) {
     ztrace_close();
     int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -128,6 +125,12 @@ void ztrace_close() {
 void ztrace_flush() {
     if (!DebugFile || g_len == 0) return;
     write_front(g_len);
+}
+
+void ztrace_flush_and_cut() {
+    if (!DebugFile) return;
+    ztrace_flush();
+    cut_file();
 }
 
 namespace {

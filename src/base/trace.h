@@ -34,6 +34,9 @@ template <class... Parts>
 void ztrace_parts(const Parts &...parts);
 // Writes out what is buffered.
 void ztrace_flush();
+// The same, and cuts the file to the trace written so far, dropping what is
+// left of an earlier run's longer trace (see ztrace_open).
+void ztrace_flush_and_cut();
 // Number of write(2) calls made for the trace so far (for the benchmarks).
 unsigned long ztrace_write_calls();
 // Closes the trace (tests open several in one process).

@@ -198,7 +198,7 @@ bool open_translation_files(const char *input) {
 // input and the standard streams.  False when the generated file could not
 // be written whole (reported): the stages must not read a cut file.
 bool close_translation_files() {
-    ztrace_flush();
+    ztrace_flush_and_cut();
     bool written = !yyout || zelk_output_close(yyout);
     yyout = nullptr;
     if (yyin) std::fclose(yyin);

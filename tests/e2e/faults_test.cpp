@@ -164,6 +164,16 @@ TEST(Faults, ALongerEarlierTraceLeavesNothingBehind) {
         EXPECT_EQ(trace.find('#'), std::string::npos) << what << ": " << trace.size() << " bytes";
         EXPECT_EQ(trace.back(), '\n') << what;
     }
+    // Nor while the stages run, however long they take.
+    TempDir dir;
+    write_file(dir.file("t.va"), "module res(p, n);\nelectrical p, n;\nanalog I(p,n) <+ V(p,n);\nendmodule\n");
+    write_file(dir.file("debug_zelk"), stale);
+    std::string bindir = install_stubs(dir.path(), Stubs());
+    write_file(bindir + "/cpp", "#!/bin/sh\ncp debug_zelk _trace_seen_by_cpp\n");
+    EXPECT_EQ(wait_for(start(dir.path(), {program("zelkpp"), "t.va"}, bindir), dir.path()).status, 0);
+    std::string seen = read_file(dir.file("_trace_seen_by_cpp"));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.find('#'), std::string::npos) << seen.size() << " bytes seen by cpp";
 }
 
 // A signal that ends the run while a stage runs ends the stage too, and
