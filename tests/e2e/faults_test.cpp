@@ -213,3 +213,19 @@ TEST(Faults, SignalDuringAStageStopsItAndCleansUp) {
         if (!process_gone(stage)) kill(stage, SIGKILL);
     }
 }
+
+// A stage's shell that dies before it reports the stage's status: the run
+// ends at once with the shell's wait status as system() returns it (here
+// 9, killed by SIGKILL), removes the status file and runs no further stage.
+TEST(Faults, AStageShellThatDiesEndsTheRun) {
+    TempDir dir;
+    write_file(dir.file("t.va"), "module res(p, n);\nelectrical p, n;\nanalog I(p,n) <+ V(p,n);\nendmodule\n");
+    std::string bindir = install_stubs(dir.path(), Stubs());
+    write_file(bindir + "/cpp", "#!/bin/sh\nkill -KILL $PPID\n");
+    pid_t pid = start(dir.path(), {program("zelkpp"), "t.va"}, bindir);
+    RunResult r = wait_for(pid, dir.path());
+    EXPECT_EQ(r.status, SIGKILL);
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(file_exists("/tmp/Zelk" + std::to_string(pid)));
+    EXPECT_TRUE(stages_run(dir.path()).empty());
+}
