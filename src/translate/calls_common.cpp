@@ -106,3 +106,18 @@ void zelk_call_argument_pieces(std::vector<ZelkPiece> &pieces, std::string &stor
     }
     pieces.push_back(zelk_piece(storage.data(), storage.size()));
 }
+
+void zelk_function_call_text(zelksymrec *call, zelksymrec *args, const char *opening,
+                             bool count_checked) {
+    const char *name = call->name;
+    int func = zelk_check_call(false, name, args->nbarg, ztext(args->val), count_checked);
+    std::vector<ZelkPiece> pieces = {zelk_piece(name), zelk_piece(opening)};
+    std::string storage;
+    if (func >= 0) {
+        zelk_call_argument_pieces(pieces, storage, func, name, args);
+    } else {
+        pieces.push_back(zelk_piece_taken(args));
+        pieces.push_back(zelk_piece(")"));
+    }
+    zelk_joinval(call, pieces);
+}

@@ -26,3 +26,12 @@ int zelk_check_call(bool macro, const char *name, int nbarg, const char *args_te
 // that the pieces point into when the list text has to be read again.
 void zelk_call_argument_pieces(std::vector<ZelkPiece> &pieces, std::string &storage, int func,
                                const char *name, zelksymrec *args);
+
+// `call` (the record of the function's name) becomes the C text of a call of
+// analog function `name` with the argument list `args`, which it consumes:
+// the name, `opening`, then the converted arguments, or the argument text
+// as it stands when the callee is unknown or inside a macro definition.
+// The callee is checked as zelk_check_call does, the count only when
+// `count_checked`.
+void zelk_function_call_text(zelksymrec *call, zelksymrec *args, const char *opening,
+                             bool count_checked);

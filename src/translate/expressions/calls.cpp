@@ -2,8 +2,6 @@
 // functions (checked against the built-in table's argument counts), analog
 // functions and text macro instances.
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
@@ -65,23 +63,12 @@ void tr_exp_function_call(zelksymrec *call, zelksymrec *args) {
            "$1='%s','%s't:%d(Fnct:%d)    $2='%s','%s't:%d(Fnct:%d)  nbarg:%d \n",
            ZelkCurLineNumber, zname(call), zval_cut(call).c_str(), ztype(call), TK_FNCT,
            zname(args), zval_cut(args).c_str(), ztype(args), TK_FNCT, args->nbarg);
-    const char *name = call->name;
-    const char *args_text = ztext(args->val);
     // Inside expressions the argument count is compared only once the
     // analog block has begun: in the bodies of analog functions only the
-    // callee's existence is checked, and the conversion below still reports
+    // callee's existence is checked, and the conversion still reports
     // surplus arguments.  Call statements compare it everywhere.  Both are
     // the translator's defined behaviour, pinned by the golden cases.
-    int func = zelk_check_call(false, name, args->nbarg, args_text, ZelkAnalogOn != 0);
-    std::vector<ZelkPiece> pieces = {zelk_piece(name), zelk_piece("(")};
-    std::string storage;
-    if (func >= 0) {
-        zelk_call_argument_pieces(pieces, storage, func, name, args);
-    } else {
-        pieces.push_back(zelk_piece_taken(args));
-        pieces.push_back(zelk_piece(")"));
-    }
-    zelk_joinval(call, pieces);
+    zelk_function_call_text(call, args, "(", ZelkAnalogOn != 0);
     call->type = TK_ANALFUNC;
 }
 

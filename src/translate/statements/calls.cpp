@@ -1,7 +1,5 @@
 // Argument lists, and calls used as statements: built-in functions and
 // system tasks, analog functions, and text macro instances.
-#include <string>
-#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/trace.h"
@@ -42,20 +40,9 @@ void tr_function_call_statement(zelksymrec *call, zelksymrec *args) {
            "$1='%s','%s't:%d(Fnct:%d)    $2='%s','%s't:%d(V:%d)  nbarg:%d \n",
            ZelkCurLineNumber, zid(call), zid(call), zid(args), zname(call), zval(call), ztype(call),
            TK_FNCT, zname(args), zval(args), ztype(args), TK_VAR, args->nbarg);
-    const char *name = call->name;
-    const char *args_text = ztext(args->val);
     // A call statement checks the argument count wherever it stands (see
     // tr_exp_function_call for calls inside expressions).
-    int func = zelk_check_call(false, name, args->nbarg, args_text, true);
-    std::vector<ZelkPiece> pieces = {zelk_piece(name), zelk_piece("( ")};
-    std::string storage;
-    if (func >= 0) {
-        zelk_call_argument_pieces(pieces, storage, func, name, args);
-    } else {
-        pieces.push_back(zelk_piece_taken(args));
-        pieces.push_back(zelk_piece(")"));
-    }
-    zelk_joinval(call, pieces);
+    zelk_function_call_text(call, args, "( ", true);
     call->type = TK_ANALFUNC;
 }
 
