@@ -268,7 +268,7 @@ bool read_conversion(const char *p, Conversion &s) {
     s.stop = p + 1;
     bool plain = !s.other_flags && !s.star_precision && s.precision < 0;
     s.common = plain && ((s.length == 0 && (*p == 's' || *p == 'c' || *p == 'd' || *p == 'i')) ||
-                              (s.length == 'l' && (*p == 'd' || *p == 'i')));
+                         (s.length == 'l' && (*p == 'd' || *p == 'i')));
     return true;
 }
 
