@@ -10,8 +10,6 @@
 
 namespace zelk4th {
 
-namespace {
-
 bool read_text(const std::string &path, std::string *text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -20,6 +18,8 @@ bool read_text(const std::string &path, std::string *text) {
     *text = ss.str();
     return true;
 }
+
+namespace {
 
 std::vector<std::string> split_lines(const std::string &text) {
     std::vector<std::string> lines;

@@ -10,6 +10,9 @@
 
 namespace zelk4th {
 
+// The whole content of the file `path`; false when it cannot be read.
+bool read_text(const std::string &path, std::string *text);
+
 // The declaration of a parameter in a Verilog-A text.
 struct ParamDecl {
     int line = 0;             // line of the name

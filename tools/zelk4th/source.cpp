@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -39,15 +38,6 @@ std::string key_of(double v) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.9g", v);
     return buf;
-}
-
-bool read_text(const std::string &path, std::string *text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    *text = ss.str();
-    return true;
 }
 
 bool ends_with(const std::string &s, const std::string &end) {
